@@ -1,0 +1,33 @@
+#include "app/events.h"
+
+#include "app/input.h"
+#include "game/frame.h"
+#include "game/globals.h"
+#include "game/view.h"
+#include "render/gl.h"
+
+void RouteCreate()
+{
+    FrameClock = 0.0f;
+    SetUpRendering();
+}
+
+void RouteSize() { SetUpRendering(); }
+
+void RoutePaint()
+{
+    RunFrame();
+    glFinish();
+}
+
+void RouteMouseMove(int mx, int my, int displayWidth, int displayHeight)
+{
+    UpdateCursor(mx, my, displayWidth, displayHeight);
+}
+
+// A latch, not a count: presses before the next frame make one click.
+void RouteLeftButtonDown(int mx, int my, int displayWidth, int displayHeight)
+{
+    ClickPending = 1;
+    UpdateCursor(mx, my, displayWidth, displayHeight);
+}

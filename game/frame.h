@@ -1,0 +1,12 @@
+#pragma once
+
+constexpr int FusewalkersPerRound = 3;
+constexpr int ExplosionsPerRound = 3;
+constexpr float RestSpeedSquared = 0.02f;
+
+// Draws and advances one frame of the current game state.
+void RunFrame();
+
+// The end-of-round test on the crowd as it stands: nothing fallen still
+// moves, and either every blast has gone off or nobody stands.
+bool RoundHasEnded();

@@ -1,0 +1,11 @@
+#pragma once
+
+// One playing frame's world: the cursor marker, the click that lights a
+// fuse, the room, the crowd and the running score.
+void DrawPlayingScene();
+
+// The left, right, back walls and the floor, textured with the room band.
+void DrawRoom();
+
+// A triangle pointing at the cursor's ground point and two lines through it.
+void DrawCursorMarker();
