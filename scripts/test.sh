@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds everything and runs every test: the suite, the suite again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows cross build.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="$(nproc)"
+
+"$root/scripts/install-deps.sh"
+
+echo "== build and test"
+cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_WERROR=ON
+cmake --build "$root/build" -j"$jobs"
+ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+
+echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF -DFW_WERROR=ON
+cmake --build "$root/build-asan" -j"$jobs"
+ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+  ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
+
+echo "== cross-compile the Windows shell"
+cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON
+cmake --build "$root/build-win" -j"$jobs"
+ls -l "$root/build-win/app/fusewalker.exe"
