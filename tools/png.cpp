@@ -1,0 +1,61 @@
+#include "tools/png.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// libpng reports fatal errors by longjmp; nothing with a destructor may live
+// between setjmp and the calls that can fail, so the work is done here with
+// plain pointers prepared by the caller.
+bool WriteRows(std::FILE* file, int width, int height, png_bytep* rows) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    if (!png) return false;
+    png_infop info = png_create_info_struct(png);
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        return false;
+    }
+    png_init_io(png, file);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    png_write_image(png, rows);
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return true;
+}
+
+} // namespace
+
+bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba) {
+    // PNG allows up to 2^31 - 1 per side; keep well inside so a row's byte
+    // count stays in range for every type it passes through.
+    constexpr int MaxSide = 1 << 16;
+    if (!rgba || width <= 0 || height <= 0 || width > MaxSide || height > MaxSide) return false;
+
+    // PNG stores the top row first.
+    const std::size_t stride = static_cast<std::size_t>(width) * 4;
+    std::vector<png_bytep> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[static_cast<std::size_t>(y)] =
+            const_cast<png_bytep>(rgba + static_cast<std::size_t>(height - 1 - y) * stride);
+
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) return false;
+    const bool written = WriteRows(file, width, height, rows.data());
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        std::remove(path.c_str());
+        return false;
+    }
+    return true;
+}

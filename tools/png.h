@@ -1,0 +1,10 @@
+// Writes an RGBA image as a PNG file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// rgba holds width * height pixels of four bytes, bottom row first, as
+// glReadPixels returns them. Returns false if the size is out of range, the
+// file cannot be written or libpng fails; a failed write leaves no file.
+bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba);
