@@ -10,19 +10,43 @@ namespace {
 
 bool IsPowerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
 
-// Sizes other than powers of two need OpenGL 2.0 or the extension for them.
+bool HasExtension(const char* name)
+{
+    const char* list = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
+    if (!list)
+        return false;
+    size_t length = std::strlen(name);
+    // Whole names only: one name may be the start of another.
+    for (const char* at = std::strstr(list, name); at; at = std::strstr(at + length, name)) {
+        bool starts = at == list || at[-1] == ' ';
+        bool ends = at[length] == '\0' || at[length] == ' ';
+        if (starts && ends)
+            return true;
+    }
+    return false;
+}
+
+int MajorVersion()
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    return version ? std::atoi(version) : 0;
+}
+
+// Sizes other than powers of two need OpenGL 2.0 or the extension for them;
+// the proxy then asks the driver whether it can hold the image at all.
 bool DriverTakes(int width, int height)
 {
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     if (width > maxSize || height > maxSize)
         return false;
-    if (IsPowerOfTwo(width) && IsPowerOfTwo(height))
-        return true;
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
-    return (version && version[0] >= '2' && version[0] <= '9') ||
-           (extensions && std::strstr(extensions, "GL_ARB_texture_non_power_of_two"));
+    if (!(IsPowerOfTwo(width) && IsPowerOfTwo(height)) && MajorVersion() < 2 &&
+        !HasExtension("GL_ARB_texture_non_power_of_two"))
+        return false;
+    glTexImage2D(GL_PROXY_TEXTURE_2D, 0, 4, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    GLint proxyWidth = 0;
+    glGetTexLevelParameteriv(GL_PROXY_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &proxyWidth);
+    return proxyWidth == width;
 }
 
 void Upload(int width, int height, const unsigned char* rgba)
