@@ -1,0 +1,317 @@
+// The game's step against the plain reference step: the same crowd through
+// both, compared bit for bit, on whole rounds and on crowds made to find the
+// corners of the fast paths (dense clusters, heads on the knock-on threshold,
+// chains of falls in both index orders, odd link tables, hostile positions).
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "game/globals.h"
+#include "sim/fuse.h"
+#include "sim/physics.h"
+#include "sim/reference_step.h"
+#include "tests/game_snapshot.h"
+#include "tests/scenes.h"
+#include "world/particles.h"
+
+namespace {
+
+// Runs one pass (or step) from the state as it stands through the reference
+// and through the game's code, and expects the same outcome in every bit.
+// Leaves the game's outcome in place.
+::testing::AssertionResult SameOutcome(void (*reference)(), void (*fast)())
+{
+    GameSnapshot start = TakeSnapshot();
+    reference();
+    GameSnapshot expected = TakeSnapshot();
+    RestoreSnapshot(start);
+    fast();
+    GameSnapshot got = TakeSnapshot();
+    if (SameState(expected, got))
+        return ::testing::AssertionSuccess();
+    int g = FirstDifferentParticle(expected, got);
+    ::testing::AssertionResult failure = ::testing::AssertionFailure();
+    if (g < 0)
+        return failure << "the particles agree but the game scalars differ: score " << expected.playerScore << " vs "
+                       << got.playerScore;
+    const Particle& e = expected.crowd[size_t(g)];
+    const Particle& f = got.crowd[size_t(g)];
+    return failure << "particle " << g << " differs: reference pos (" << e.pos.x << ", " << e.pos.y << ", "
+                   << e.pos.z << ") vel (" << e.vel.x << ", " << e.vel.y << ", " << e.vel.z << ") standing "
+                   << int(e.standing) << ", fast pos (" << f.pos.x << ", " << f.pos.y << ", " << f.pos.z << ") vel ("
+                   << f.vel.x << ", " << f.vel.y << ", " << f.vel.z << ") standing " << int(f.standing);
+}
+
+void ReferenceStep() { ReferenceStepSimulation(TimeStep); }
+void FastStep() { StepSimulation(TimeStep); }
+void ReferenceMove() { ReferenceMoveParticles(TimeStep); }
+void FastMove() { MoveParticles(TimeStep); }
+
+// Floats from a fixed-seed generator, the same on every platform.
+struct Random {
+    std::mt19937 engine;
+    explicit Random(uint32_t seed) : engine(seed) {}
+    float Unit() { return float(engine() >> 8) * (1.0f / 16777216.0f); }
+    float Between(float low, float high) { return low + (high - low) * Unit(); }
+    bool OneIn(uint32_t n) { return engine() % n == 0; }
+};
+
+Vec4& HeadPos(int p) { return particles[p * ParticlesPerPerson].pos; }
+uint8_t& Standing(int p) { return particles[p * ParticlesPerPerson].standing; }
+
+int FallenCount()
+{
+    int n = 0;
+    for (int p = 0; p < PeopleCount; ++p)
+        n += Standing(p) ? 0 : 1;
+    return n;
+}
+
+// Every head somewhere in a region, a share of them fallen.
+void ScatterHeads(Random& random, float x0, float x1, float z0, float z1, uint32_t fallenOneIn)
+{
+    for (int p = 0; p < PeopleCount; ++p) {
+        HeadPos(p) = Vec4(random.Between(x0, x1), random.Between(-0.99f, -0.85f), random.Between(z0, z1));
+        Standing(p) = random.OneIn(fallenOneIn) ? 0 : 1;
+    }
+}
+
+// Moves every head far apart from each other (one per grid point, a metre
+// above the floor) so that a test can place just the heads it needs.
+void ClearHeadsAway()
+{
+    StartRound();
+    for (int p = 0; p < PeopleCount; ++p)
+        HeadPos(p) = Vec4(-0.95f + 0.06f * float(p % 32), 0.0f, 0.03f * float(p / 32));
+}
+
+// Squared distance exactly as the knock-on test forms it.
+float KnockOnSquare(Vec4 a, Vec4 b)
+{
+    a -= b;
+    return a.LengthSquared();
+}
+
+} // namespace
+
+TEST(FastStep, MatchesTheReferenceThroughARound)
+{
+    StartRound();
+    int steps = 0;
+    for (; steps < 420 && !(steps > 120 && FallenCount() == PeopleCount); ++steps) {
+        // Fuses lit at different moments, one of them on a fallen person.
+        if (steps == 0)
+            LightPerson(200);
+        if (steps == 3)
+            LightPerson(520);
+        if (steps == 150)
+            LightPerson(870);
+        ASSERT_TRUE(SameOutcome(ReferenceStep, FastStep)) << "step " << steps;
+        FrameClock += 0.1f;
+    }
+    EXPECT_EQ(ExplosionCount, 3);
+    EXPECT_GT(FallenCount(), PeopleCount / 3) << "the blasts and the falls they spread should have been exercised";
+}
+
+TEST(FastStep, MatchesTheReferenceOnTheSharedCrowds)
+{
+    for (void (*crowd)() : {StartRound, MidRoundCrowd, WorstCaseKnockOnCrowd}) {
+        crowd();
+        for (int step = 0; step < 20; ++step) {
+            ASSERT_TRUE(SameOutcome(ReferenceStep, FastStep)) << "step " << step;
+            FrameClock += 0.1f;
+        }
+    }
+}
+
+TEST(FastKnockOn, MatchesAllPairsOnRandomAndClusteredCrowds)
+{
+    Random random(20240611);
+    for (int trial = 0; trial < 60; ++trial) {
+        StartRound();
+        switch (trial % 4) {
+        case 0: ScatterHeads(random, -1.0f, 1.0f, 0.0f, 1.0f, 2); break; // the whole box
+        case 1: ScatterHeads(random, -0.1f, 0.1f, 0.4f, 0.5f, 3); break; // one dense cluster
+        case 2: ScatterHeads(random, 0.95f, 1.05f, -0.05f, 0.05f, 8); break; // a corner, over the walls
+        default: {
+            // Small clusters of a few heads each, most fallen.
+            for (int p = 0; p < PeopleCount; ++p) {
+                int cluster = p / 5;
+                float cx = -0.9f + 0.0009f * float(cluster * 7 % 2000);
+                float cz = 0.05f + 0.0045f * float(cluster);
+                HeadPos(p) = Vec4(cx + random.Between(-0.01f, 0.01f), -0.9f, cz + random.Between(-0.01f, 0.01f));
+                Standing(p) = random.OneIn(4) ? 1 : 0;
+            }
+        }
+        }
+        int fallenBefore = FallenCount();
+        ASSERT_TRUE(SameOutcome(ReferenceSpreadFalls, SpreadFalls)) << "trial " << trial;
+        if (trial % 4 == 1) {
+            EXPECT_GT(FallenCount(), fallenBefore) << "a dense cluster should knock people down";
+        }
+    }
+}
+
+TEST(FastKnockOn, HeadsOnTheThresholdFollowTheExactArithmetic)
+{
+    // The three largest offsets whose square, as the test forms it, lies
+    // below the threshold, and the three smallest whose square does not.
+    std::vector<float> touching;
+    std::vector<float> apart;
+    for (float d = 0.0139f; d < 0.0141f && apart.size() < 3; d = std::nextafter(d, 1.0f)) {
+        if (d * d < KnockOnDistanceSquared)
+            touching.push_back(d);
+        else
+            apart.push_back(d);
+    }
+    touching.erase(touching.begin(), touching.end() - 3);
+    ASSERT_FALSE(touching.empty());
+    ASSERT_FALSE(apart.empty());
+
+    Random random(7);
+    for (int trial = 0; trial < 40; ++trial) {
+        ClearHeadsAway();
+        // Pairs at many places in the box, some on simple binary fractions,
+        // each a fallen head beside a standing one, along x or along z.
+        std::vector<int> shouldFall;
+        std::vector<int> shouldStand;
+        for (int pair = 0; pair < 100; ++pair) {
+            int fallen = 2 * pair + trial % 2;
+            int standing = 2 * pair + 1 - trial % 2;
+            // One pair to each cell of a 10 x 10 lattice, so pairs never meet.
+            float cellX = -0.9375f + 0.1875f * float(pair % 10);
+            float cellZ = 0.03125f + 0.09375f * float(pair / 10);
+            Vec4 base = pair % 3 == 0 ? Vec4(cellX, -0.9f, cellZ)
+                                      : Vec4(cellX + random.Between(0.0f, 0.1f), -0.9f, cellZ + random.Between(0.0f, 0.05f));
+            bool touch = pair % 2 == 0;
+            float d = touch ? touching[size_t(pair) % touching.size()] : apart[size_t(pair) % apart.size()];
+            Vec4 other = base;
+            (pair % 4 < 2 ? other.x : other.z) += d;
+            HeadPos(fallen) = base;
+            HeadPos(standing) = other;
+            Standing(fallen) = 0;
+            Standing(standing) = 1;
+            bool touches = KnockOnSquare(base, other) < KnockOnDistanceSquared;
+            (touches ? shouldFall : shouldStand).push_back(standing);
+        }
+        ASSERT_TRUE(SameOutcome(ReferenceSpreadFalls, SpreadFalls)) << "trial " << trial;
+        for (int p : shouldFall)
+            EXPECT_EQ(Standing(p), 0) << "trial " << trial << " person " << p;
+        for (int p : shouldStand)
+            EXPECT_EQ(Standing(p), 1) << "trial " << trial << " person " << p;
+        ASSERT_FALSE(shouldFall.empty());
+        ASSERT_FALSE(shouldStand.empty());
+    }
+}
+
+TEST(FastKnockOn, ChainsFallWithinAPassOnlyInIndexOrder)
+{
+    constexpr int Chain = 12;
+    for (bool ascending : {true, false}) {
+        ClearHeadsAway();
+        // Person 100 + i stands at link i of a chain 0.013 apart; the chain
+        // starts at its fallen end, which is its lowest index when ascending.
+        for (int i = 0; i < Chain; ++i) {
+            int p = ascending ? 100 + i : 100 + Chain - 1 - i;
+            HeadPos(p) = Vec4(-0.3f + 0.013f * float(i), -0.9f, 0.6f);
+            Standing(p) = i == 0 ? 0 : 1;
+        }
+        for (int pass = 1; pass <= 3; ++pass) {
+            ASSERT_TRUE(SameOutcome(ReferenceSpreadFalls, SpreadFalls)) << "pass " << pass;
+            // In index order a fall carries along the whole chain at once;
+            // against it, one person falls per pass.
+            int expected = ascending ? Chain : 1 + pass;
+            EXPECT_EQ(FallenCount(), expected) << (ascending ? "ascending" : "descending") << " pass " << pass;
+        }
+    }
+}
+
+TEST(FastKnockOn, HostilePositionsTouchNothingAndBreakNothing)
+{
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float hostile[] = {inf, -inf, nan, 1e30f, -1e30f, 3e9f, -0.0f, 1e-40f};
+    Random random(99);
+    for (int trial = 0; trial < 8; ++trial) {
+        StartRound();
+        ScatterHeads(random, -1.0f, 1.0f, 0.0f, 1.0f, 2);
+        for (int p = trial; p < PeopleCount; p += 9) {
+            Vec4& pos = HeadPos(p);
+            (p % 3 == 0 ? pos.x : p % 3 == 1 ? pos.y : pos.z) = hostile[size_t(p + trial) % 8];
+        }
+        // Two heads at the same far-away point still touch.
+        HeadPos(990) = Vec4(1e30f, 5.0f, -1e30f);
+        HeadPos(991) = Vec4(1e30f, 5.0f, -1e30f);
+        Standing(990) = 0;
+        Standing(991) = 1;
+        ASSERT_TRUE(SameOutcome(ReferenceSpreadFalls, SpreadFalls)) << "trial " << trial;
+        EXPECT_EQ(Standing(991), 0);
+    }
+}
+
+TEST(FastLinks, MatchesTheReferenceOnOddLinkTablesAndStandingParts)
+{
+    Random random(4242);
+    for (int trial = 0; trial < 12; ++trial) {
+        MidRoundCrowd();
+        for (int g = 0; g < ParticleCount; ++g) {
+            Particle& p = particles[g];
+            p.pos.x += random.Between(-0.01f, 0.01f);
+            p.vel.z += random.Between(-1.0f, 1.0f);
+        }
+        // Body parts that stand, heads fallen or standing at random.
+        for (int n = 0; n < 40; ++n)
+            particles[random.engine() % ParticleCount].standing = uint8_t(random.OneIn(2));
+        // Linked particles on the same point, and nearly so.
+        for (int n = 0; n < 20; ++n) {
+            int g = int(random.engine() % ParticleCount);
+            Particle& p = particles[g];
+            if (p.linkCount > 0)
+                particles[p.links[0].target].pos = n % 2 ? p.pos : Vec4(p.pos.x + 1e-6f, p.pos.y, p.pos.z);
+        }
+        // People whose link tables are not the skeleton: fewer links, a link
+        // into another person, a link to a particle far along the array,
+        // negative zero coordinates.
+        for (int n = 0; n < 10; ++n) {
+            int person = int(random.engine() % PeopleCount);
+            Particle& p = particles[person * ParticlesPerPerson + int(random.engine() % ParticlesPerPerson)];
+            switch (n % 4) {
+            case 0: p.linkCount = p.linkCount > 0 ? p.linkCount - 1 : 0; break;
+            case 1: p.links[0].target = int(random.engine() % ParticleCount); break;
+            case 2:
+                if (p.linkCount < MaxLinks) {
+                    p.links[p.linkCount].target = (person * ParticlesPerPerson + 7500) % ParticleCount;
+                    p.links[p.linkCount].restLength = 0.02f;
+                    ++p.linkCount;
+                }
+                break;
+            default: p.pos = Vec4(-0.0f, p.pos.y, -0.0f); break;
+            }
+        }
+        ASSERT_TRUE(SameOutcome(ReferenceRelaxLinks, RelaxLinks)) << "trial " << trial;
+        ASSERT_TRUE(SameOutcome(ReferenceMove, FastMove)) << "trial " << trial;
+        ASSERT_TRUE(SameOutcome(ReferenceCollideWithBox, CollideWithBox)) << "trial " << trial;
+    }
+}
+
+TEST(FastBox, MatchesTheReferenceOnParticlesAllOverAndOutside)
+{
+    Random random(31337);
+    for (int trial = 0; trial < 6; ++trial) {
+        MidRoundCrowd();
+        for (int g = 0; g < ParticleCount; ++g) {
+            Particle& p = particles[g];
+            p.pos = Vec4(random.Between(-1.2f, 1.2f), random.Between(-1.1f, 0.5f), random.Between(-0.2f, 1.2f));
+            p.vel = Vec4(random.Between(-9.0f, 9.0f), random.Between(-9.0f, 9.0f), random.Between(-9.0f, 9.0f));
+            if (random.OneIn(50))
+                p.pos.x = -1.0f;
+            if (random.OneIn(50))
+                p.pos.y = FloorHeight;
+        }
+        ASSERT_TRUE(SameOutcome(ReferenceCollideWithBox, CollideWithBox)) << "trial " << trial;
+    }
+}
