@@ -25,9 +25,11 @@ bool WriteRows(std::FILE* file, int width, int height, png_bytep* rows) {
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
+    // Rows arrive as RGBA; libpng drops the fourth byte of every pixel.
+    png_set_filler(png, 0, PNG_FILLER_AFTER);
     png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
