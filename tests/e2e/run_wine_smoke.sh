@@ -11,13 +11,17 @@ set -euo pipefail
 
 exe="$(realpath "$1")"
 data="$2"
-check="${3:+$(realpath "$3")}"
+check="${3:+$(realpath -m "$3")}"
 work="${4:-$(mktemp -d)}"
 rm -rf "$work"
 mkdir -p "$work"
 
 source "$(dirname "$0")/x_session.sh"
 require_tools wine wineserver Xvfb xdotool xwd
+if [ -n "$check" ] && [ ! -x "$check" ]; then
+    echo "FAILED: no screenshot checker at $check (build xwd_check in the native build first)"
+    exit 1
+fi
 
 # A prefix of its own, so no user's Wine set-up is touched; without the .NET
 # and browser add-ons Wine asks for nothing while it builds the prefix.
