@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -83,45 +82,3 @@ inline void WriteBytes(const std::filesystem::path& path, const std::vector<unsi
     }
     std::fclose(file);
 }
-
-// A fresh directory under the system's temp directory, removed at the end.
-class ScratchDir {
-public:
-    ScratchDir()
-    {
-        static int counter = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("fusewalker-render-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
-
-// Runs the game's file reading with dir as the current directory, as the
-// game runs from its data directory, and comes back afterwards.
-class InDirectory {
-public:
-    explicit InDirectory(const std::filesystem::path& dir) : old_(std::filesystem::current_path())
-    {
-        std::filesystem::current_path(dir);
-    }
-    ~InDirectory() { std::filesystem::current_path(old_); }
-    InDirectory(const InDirectory&) = delete;
-    InDirectory& operator=(const InDirectory&) = delete;
-
-private:
-    std::filesystem::path old_;
-};

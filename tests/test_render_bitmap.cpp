@@ -7,6 +7,7 @@
 
 #include "render/bitmap.h"
 #include "tests/bitmap_files.h"
+#include "tests/temp_work_dir.h"
 
 namespace {
 
@@ -22,15 +23,14 @@ struct Loaded {
 
 class BitmapReader : public ::testing::Test {
 protected:
-    ScratchDir dir;
+    TempWorkDir dir;
 
     // Writes the bytes as a file and reads it back through the reader.
     void Read(const std::vector<unsigned char>& bytes, Loaded& out)
     {
-        const std::string path = (dir / "test.bmp").string();
-        WriteBytes(path, bytes);
+        WriteBytes("test.bmp", bytes);
         out.info = reinterpret_cast<unsigned char*>(1); // must be cleared on failure
-        out.pixels = ReadBitmapFile(path.c_str(), &out.info);
+        out.pixels = ReadBitmapFile("test.bmp", &out.info);
     }
 
     void ExpectRefused(const std::vector<unsigned char>& bytes, const char* why)
@@ -181,13 +181,13 @@ TEST_F(BitmapReader, MissingAndTruncatedFilesAreRefused)
 {
     {
         unsigned char* info = reinterpret_cast<unsigned char*>(1);
-        EXPECT_EQ(ReadBitmapFile((dir / "absent.bmp").string().c_str(), &info), nullptr);
+        EXPECT_EQ(ReadBitmapFile("absent.bmp", &info), nullptr);
         EXPECT_EQ(info, nullptr);
     }
     {
         // A directory opens on some systems but reads nothing.
         unsigned char* info = reinterpret_cast<unsigned char*>(1);
-        EXPECT_EQ(ReadBitmapFile(dir.Path().string().c_str(), &info), nullptr);
+        EXPECT_EQ(ReadBitmapFile(".", &info), nullptr);
         EXPECT_EQ(info, nullptr);
     }
     BmpFields f;

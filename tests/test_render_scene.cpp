@@ -14,6 +14,7 @@
 #include "render/room.h"
 #include "tests/bitmap_files.h"
 #include "tests/headless_fixture.h"
+#include "tests/temp_work_dir.h"
 #include "world/particles.h"
 
 namespace {
@@ -65,7 +66,7 @@ class PlayingFrame : public HeadlessGlTest {
 protected:
     enum class Face { Banded, Shipped, Missing };
 
-    ScratchDir dir;
+    TempWorkDir dir; // the game's data directory for the test
     int oldWidth = 0, oldHeight = 0;
     std::vector<uint8_t> pixels;
 
@@ -74,7 +75,7 @@ protected:
         HeadlessGlTest::SetUp();
         oldWidth = ScreenWidth;
         oldHeight = ScreenHeight;
-        std::filesystem::copy_file(std::filesystem::path(FW_DATA_DIR) / "ragdoll.rag", dir / "ragdoll.rag");
+        std::filesystem::copy_file(std::filesystem::path(FW_DATA_DIR) / "ragdoll.rag", "ragdoll.rag");
     }
 
     void TearDown() override
@@ -89,15 +90,12 @@ protected:
     void StartRendering(Face face, int screenWidth = Width)
     {
         if (face == Face::Banded)
-            WriteBytes(dir / "face.bmp", MakeBmp(BmpFields{BandedWidth, BandedHeight}, Rows24(BandedWidth, BandedHeight, BandedTexel)));
+            WriteBytes("face.bmp", MakeBmp(BmpFields{BandedWidth, BandedHeight}, Rows24(BandedWidth, BandedHeight, BandedTexel)));
         if (face == Face::Shipped)
-            std::filesystem::copy_file(std::filesystem::path(FW_DATA_DIR) / "face.bmp", dir / "face.bmp");
+            std::filesystem::copy_file(std::filesystem::path(FW_DATA_DIR) / "face.bmp", "face.bmp");
         ScreenWidth = screenWidth;
         ScreenHeight = Height;
-        {
-            InDirectory in(dir.Path());
-            SetUpRendering();
-        }
+        SetUpRendering();
         CurrentState = Playing;
         FusewalkersLeft = 3;
         ExplosionCount = 0;
