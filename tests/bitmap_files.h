@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 #include <gtest/gtest.h>
 
 // Crafted BMP files for the reader tests, the texture tests and the scene
