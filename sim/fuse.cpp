@@ -65,22 +65,6 @@ void Detonate(int p)
     }
 }
 
-void SpreadFalls()
-{
-    for (int k = 0; k < ParticleCount; k += ParticlesPerPerson) {
-        if (particles[k].standing)
-            continue;
-        for (int m = 0; m < ParticleCount; m += ParticlesPerPerson) {
-            if (!particles[m].standing)
-                continue;
-            Vec4 d = particles[k].pos;
-            d -= particles[m].pos;
-            if (d.LengthSquared() < KnockOnDistanceSquared)
-                particles[m].standing = 0;
-        }
-    }
-}
-
 void ScoreImpact(int g, float speed)
 {
     if (IsHead(g) && particles[g].standing == 0)

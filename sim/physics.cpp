@@ -10,7 +10,6 @@
 namespace {
 
 constexpr float Gravity = -9.8f;
-constexpr float LinkGain = 40.0f;
 constexpr float FloorBounce = -0.4f;
 constexpr float FloorFriction = 0.5f;
 constexpr float WallBounce = -0.9f;
@@ -50,38 +49,6 @@ void MoveParticles(float dt)
             step *= dt;
             p.pos += step;
             p.vel.y += Gravity * dt;
-        }
-    }
-}
-
-void RelaxLinks()
-{
-    for (int g = 0; g < ParticleCount; ++g) {
-        Particle& p = particles[g];
-        if (p.standing)
-            continue;
-        for (int j = 0; j < p.linkCount; ++j) {
-            Particle& q = particles[p.links[j].target];
-            Vec4 u = p.pos;
-            u -= q.pos;
-            float length = u.Length();
-            // Two ends on one point give no direction to pull along.
-            if (length == 0.0f)
-                continue;
-            u *= 1.0f / length;
-            float stretch = length - p.links[j].restLength;
-
-            Vec4 e = u;
-            e *= LinkGain * stretch;
-            p.vel -= e;
-            if (!q.standing)
-                q.vel += e;
-
-            Vec4 c = u;
-            c *= 0.5f * stretch;
-            p.pos -= c;
-            if (!q.standing)
-                q.pos += c;
         }
     }
 }

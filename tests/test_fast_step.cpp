@@ -266,6 +266,15 @@ TEST(FastLinks, MatchesTheReferenceOnOddLinkTablesAndStandingParts)
         // Body parts that stand, heads fallen or standing at random.
         for (int n = 0; n < 40; ++n)
             particles[random.engine() % ParticleCount].standing = uint8_t(random.OneIn(2));
+        // Negative zeros where a link must leave a value alone: on standing
+        // particles, which links never move, and on particles that stand
+        // themselves and so pull nothing.
+        for (int g = 0; g < ParticleCount; g += 7) {
+            if (particles[g].standing) {
+                particles[g].vel = Vec4(-0.0f, -0.0f, -0.0f);
+                particles[g].pos.z = -0.0f;
+            }
+        }
         // Linked particles on the same point, and nearly so.
         for (int n = 0; n < 20; ++n) {
             int g = int(random.engine() % ParticleCount);
@@ -275,12 +284,16 @@ TEST(FastLinks, MatchesTheReferenceOnOddLinkTablesAndStandingParts)
         }
         // People whose link tables are not the skeleton: fewer links, a link
         // into another person, a link to a particle far along the array,
-        // negative zero coordinates.
-        for (int n = 0; n < 10; ++n) {
+        // negative zero coordinates, a longer bone.
+        for (int n = 0; n < 15; ++n) {
             int person = int(random.engine() % PeopleCount);
             Particle& p = particles[person * ParticlesPerPerson + int(random.engine() % ParticlesPerPerson)];
-            switch (n % 4) {
+            switch (n % 5) {
             case 0: p.linkCount = p.linkCount > 0 ? p.linkCount - 1 : 0; break;
+            case 4:
+                if (p.linkCount > 0)
+                    p.links[p.linkCount - 1].restLength *= 1.5f;
+                break;
             case 1: p.links[0].target = int(random.engine() % ParticleCount); break;
             case 2:
                 if (p.linkCount < MaxLinks) {
