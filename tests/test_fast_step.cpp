@@ -102,7 +102,7 @@ TEST(FastStep, MatchesTheReferenceThroughARound)
 {
     StartRound();
     int steps = 0;
-    for (; steps < 420 && !(steps > 120 && FallenCount() == PeopleCount); ++steps) {
+    for (; steps < 320 && !(steps > 120 && FallenCount() == PeopleCount); ++steps) {
         // Fuses lit at different moments, one of them on a fallen person.
         if (steps == 0)
             LightPerson(200);
