@@ -2,6 +2,7 @@
 // for the desktop, and scripted mouse events go through the same routing
 // layer as the shells, so every frame runs and draws for real.
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -45,12 +46,10 @@ bool ReadFile(const std::string& path, std::string* text)
     return !in.bad();
 }
 
+// The lists come sorted from the option parser.
 bool Listed(const std::vector<long>& frames, long frame)
 {
-    for (long f : frames)
-        if (f == frame)
-            return true;
-    return false;
+    return std::binary_search(frames.begin(), frames.end(), frame);
 }
 
 void Deliver(const ReplayEvent& event, const ReplayOptions& options)
