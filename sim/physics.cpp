@@ -5,6 +5,7 @@
 
 #include "game/globals.h"
 #include "sim/fuse.h"
+#include "sim/sway.h"
 #include "world/particles.h"
 
 namespace {
@@ -28,10 +29,6 @@ void OrderHips(int head)
     }
 }
 
-// The clock reaches the thousands and 10 * g reaches 150000, where single
-// precision cannot follow the clock's tenths, so the sway is worked in double.
-double Sway(int g) { return 0.001 * std::sin(double(10 * g) + double(FrameClock)); }
-
 } // namespace
 
 void MoveParticles(float dt)
@@ -43,7 +40,7 @@ void MoveParticles(float dt)
             UpdateFuse(g / ParticlesPerPerson);
         }
         if (p.standing) {
-            p.pos.x = float(double(p.pos.x) + Sway(g));
+            p.pos.x = float(double(p.pos.x) + SwayOffset(g, FrameClock));
         } else {
             Vec4 step = p.vel;
             step *= dt;

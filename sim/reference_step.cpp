@@ -5,6 +5,7 @@
 
 #include "game/globals.h"
 #include "sim/fuse.h"
+#include "sim/sway.h"
 #include "sim/physics.h"
 #include "world/particles.h"
 
@@ -29,8 +30,6 @@ void OrderHips(int head)
     }
 }
 
-double Sway(int g) { return 0.001 * std::sin(double(10 * g) + double(FrameClock)); }
-
 } // namespace
 
 void ReferenceMoveParticles(float dt)
@@ -42,7 +41,7 @@ void ReferenceMoveParticles(float dt)
             UpdateFuse(g / ParticlesPerPerson);
         }
         if (p.standing) {
-            p.pos.x = float(double(p.pos.x) + Sway(g));
+            p.pos.x = float(double(p.pos.x) + SwayOffset(g, FrameClock));
         } else {
             Vec4 step = p.vel;
             step *= dt;
