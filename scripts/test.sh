@@ -23,4 +23,4 @@ echo "== cross-compile the Windows shell and start it under Wine"
 cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON -DFW_XWD_CHECK="$root/build/tests/e2e/xwd_check"
 cmake --build "$root/build-win" -j"$jobs"
-ctest --test-dir "$root/build-win/app" --output-on-failure
+ctest --test-dir "$root/build-win" --output-on-failure
