@@ -47,7 +47,6 @@ void OnCrowd(benchmark::State& state)
 void FastStep() { StepSimulation(TimeStep); }
 void ReferenceStep() { ReferenceStepSimulation(TimeStep); }
 void FastMove() { MoveParticles(TimeStep); }
-void ReferenceMove() { ReferenceMoveParticles(TimeStep); }
 
 void CrowdArguments(benchmark::internal::Benchmark* b)
 {
@@ -72,8 +71,6 @@ BENCHMARK(OnCrowd<ReferenceSpreadFalls>)->Name("ReferenceSpreadFalls")->Apply(Cr
 
 // The other passes one by one on the mid-round crowd, to see where a step goes.
 BENCHMARK(OnCrowd<FastMove>)->Name("MoveParticles")->Apply(MidRoundOnly);
-BENCHMARK(OnCrowd<ReferenceMove>)->Name("ReferenceMoveParticles")->Apply(MidRoundOnly);
 BENCHMARK(OnCrowd<RelaxLinks>)->Name("RelaxLinks")->Apply(MidRoundOnly);
 BENCHMARK(OnCrowd<ReferenceRelaxLinks>)->Name("ReferenceRelaxLinks")->Apply(MidRoundOnly);
 BENCHMARK(OnCrowd<CollideWithBox>)->Name("CollideWithBox")->Apply(MidRoundOnly);
-BENCHMARK(OnCrowd<ReferenceCollideWithBox>)->Name("ReferenceCollideWithBox")->Apply(MidRoundOnly);

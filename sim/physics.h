@@ -11,3 +11,7 @@ void StepSimulation(float dt);
 void MoveParticles(float dt);
 void RelaxLinks();
 void CollideWithBox();
+
+// The links of particle g alone, relaxed in their stored order: one step of
+// the plain sweep, which the link pass follows exactly.
+void RelaxParticle(int g);

@@ -20,36 +20,6 @@ constexpr int Vectors = 2;
 constexpr int Lanes = 4 * Vectors;
 static_assert(PeopleCount % Lanes == 0, "the crowd splits evenly into groups");
 
-void RelaxParticle(int g)
-{
-    Particle& p = particles[g];
-    if (p.standing)
-        return;
-    for (int j = 0; j < p.linkCount; ++j) {
-        Particle& q = particles[p.links[j].target];
-        Vec4 u = p.pos;
-        u -= q.pos;
-        float length = u.Length();
-        // Two ends on one point give no direction to pull along.
-        if (length == 0.0f)
-            continue;
-        u *= 1.0f / length;
-        float stretch = length - p.links[j].restLength;
-
-        Vec4 e = u;
-        e *= LinkGain * stretch;
-        p.vel -= e;
-        if (!q.standing)
-            q.vel += e;
-
-        Vec4 c = u;
-        c *= 0.5f * stretch;
-        p.pos -= c;
-        if (!q.standing)
-            q.pos += c;
-    }
-}
-
 bool HasPlainSkeleton(int person)
 {
     const Particle* body = particles + person * ParticlesPerPerson;
@@ -175,6 +145,36 @@ void RelaxSideBySide(int first)
 }
 
 } // namespace
+
+void RelaxParticle(int g)
+{
+    Particle& p = particles[g];
+    if (p.standing)
+        return;
+    for (int j = 0; j < p.linkCount; ++j) {
+        Particle& q = particles[p.links[j].target];
+        Vec4 u = p.pos;
+        u -= q.pos;
+        float length = u.Length();
+        // Two ends on one point give no direction to pull along.
+        if (length == 0.0f)
+            continue;
+        u *= 1.0f / length;
+        float stretch = length - p.links[j].restLength;
+
+        Vec4 e = u;
+        e *= LinkGain * stretch;
+        p.vel -= e;
+        if (!q.standing)
+            q.vel += e;
+
+        Vec4 c = u;
+        c *= 0.5f * stretch;
+        p.pos -= c;
+        if (!q.standing)
+            q.pos += c;
+    }
+}
 
 void RelaxLinks()
 {
