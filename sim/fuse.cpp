@@ -1,5 +1,7 @@
 #include "sim/fuse.h"
 
+#include <cstdint>
+
 #include "game/globals.h"
 #include "render/font.h"
 #include "world/particles.h"
@@ -67,6 +69,9 @@ void Detonate(int p)
 
 void ScoreImpact(int g, float speed)
 {
-    if (IsHead(g) && particles[g].standing == 0)
-        PlayerScore = int(float(PlayerScore) + speed);
+    if (!IsHead(g) || particles[g].standing != 0)
+        return;
+    // The score stops at the largest int rather than wrapping past it.
+    float total = float(PlayerScore) + speed;
+    PlayerScore = total < 2147483648.0f ? int(total) : INT32_MAX;
 }
