@@ -8,65 +8,26 @@
 #
 # Exits 77 (a skip for CTest) when wine, Xvfb, xdotool or xwd is missing.
 set -euo pipefail
-
 exe="$(realpath "$1")"
-data="$2"
 check="${3:+$(realpath -m "$3")}"
 work="${4:-$(mktemp -d)}"
-rm -rf "$work"
-mkdir -p "$work"
-
 source "$(dirname "$0")/x_session.sh"
 require_tools wine wineserver Xvfb xdotool xwd
-if [ -n "$check" ] && [ ! -x "$check" ]; then
-    echo "FAILED: no screenshot checker at $check (build xwd_check in the native build first)"
-    exit 1
-fi
+[ -z "$check" ] || [ -x "$check" ] || fail "no screenshot checker at $check (build xwd_check in the native build first)"
 
 # A prefix of its own, so no user's Wine set-up is touched; without the .NET
 # and browser add-ons Wine asks for nothing while it builds the prefix.
-export WINEPREFIX="$work/prefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-game_pid=""
-finish() {
-    if [ -n "$game_pid" ]; then
-        kill "$game_pid" 2>/dev/null || true
-        wait "$game_pid" 2>/dev/null || true
-    fi
-    wineserver -k 2>/dev/null || true
-    stop_xvfb
-    rm -rf "$WINEPREFIX"
-}
-trap finish EXIT
-
-start_xvfb
-echo "Xvfb on $DISPLAY, work in $work"
-
-(cd "$data" && exec wine "$exe") >"$work/wine.log" 2>&1 &
-game_pid=$!
-
+start_game "$2" wine.log wine "$exe"
 # The first start builds the prefix, which takes a few seconds.
-wait_for_window "Fusewalker V1.0" 120 "$game_pid"
+wait_for_window 120
 echo "window is up"
-if [ -n "$check" ]; then
-    wait_for_screen title-white 60 "$game_pid"
-fi
-
+[ -z "$check" ] || wait_for_screen title-white 60
 # The title's prompt blinks, so a changing screen means frames keep coming.
-wait_for_frames 3 30 "$game_pid"
+wait_for_frames 3 30
 echo "frames keep running"
 
-window="$(xdotool search --name '^Fusewalker V1.0$' | head -n1)"
-xdotool key --window "$window" alt+F4 2>/dev/null
-deadline=$((SECONDS + 30))
-while kill -0 "$game_pid" 2>/dev/null; do
-    [ $SECONDS -lt $deadline ] || fail "still running 30 s after the window was closed"
-    sleep 0.2
-done
-status=0
-wait "$game_pid" || status=$?
-game_pid=""
-[ "$status" -eq 1 ] || fail "exit code $status, expected 1"
+xdotool key --window "$(xdotool search --name '^Fusewalker V1.0$' | head -n1)" alt+F4 2>/dev/null
+expect_exit_code_1 30
 echo "passed: window, frames, and exit code 1 after closing"

@@ -1,96 +1,103 @@
-# Helpers shared by the end-to-end scripts: a private virtual X server at
-# 1024 x 768, screenshots, and polling for what the screen shows. Sourced,
-# not run. Needs $work (a scratch directory) and $check (the xwd_check
-# program, or empty) set by the caller.
+# Shared by the end-to-end scripts, sourced after they set $work (a scratch
+# folder) and $check (the xwd_check program, or empty): a private virtual X
+# server at 1024 x 768, the game started on it and stopped at the end, and
+# polling screenshots for what the screen shows.
 
 xvfb_pid=""
-
-# Exit code that CTest reports as a skip.
-skip() {
-    echo "skipped: $*"
-    exit 77
-}
-
-require_tools() {
-    local tool
-    for tool in "$@"; do
-        command -v "$tool" >/dev/null 2>&1 || skip "$tool is not installed"
-    done
-}
-
-# Starts Xvfb on a display number it picks itself and exports DISPLAY.
-start_xvfb() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    local deadline=$((SECONDS + 20))
-    until [ -s "$work/display" ]; do
-        kill -0 "$xvfb_pid" 2>/dev/null || { cat "$work/xvfb.log"; fail "Xvfb did not start"; }
-        [ $SECONDS -lt $deadline ] || fail "Xvfb gave no display number in 20 s"
-        sleep 0.1
-    done
-    export DISPLAY=":$(head -n1 "$work/display")"
-}
-
-stop_xvfb() {
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
-    fi
-}
+game_pid=""
+rm -rf "$work"
+mkdir -p "$work"
 
 fail() {
     echo "FAILED: $*"
-    [ -f "$work/shot.xwd" ] && echo "last screenshot: $work/shot.xwd"
+    [ -z "${verdict:-}" ] || echo "last check: $verdict"
+    [ ! -f "$work/shot.xwd" ] || echo "last screenshot: $work/shot.xwd"
     exit 1
 }
 
-shoot() {
-    xwd -root -silent >"$work/shot.xwd" || fail "xwd could not take a screenshot"
+# Exits 77, which CTest reports as a skip, when a tool is missing.
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
+    done
 }
 
-# wait_for_window TITLE SECONDS PID
-wait_for_window() {
-    local deadline=$((SECONDS + $2))
-    until xdotool search --name "^$1\$" >/dev/null 2>&1; do
-        kill -0 "$3" 2>/dev/null || fail "the program ended before its window appeared"
-        [ $SECONDS -lt $deadline ] || fail "no window titled \"$1\" after $2 s"
+finish() {
+    local pid
+    for pid in "$game_pid" "$xvfb_pid"; do
+        [ -z "$pid" ] || { kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; }
+    done
+    if [ -n "${WINEPREFIX:-}" ]; then
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
+}
+trap finish EXIT
+
+# start_game DATA_DIR LOG COMMAND...: Xvfb on a display number it picks
+# itself, then the game from its data folder.
+start_game() {
+    local data="$1" log="$2"
+    shift 2
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    poll 20 "Xvfb gave no display number" "$xvfb_pid" test -s "$work/display"
+    export DISPLAY=":$(head -n1 "$work/display")"
+    echo "Xvfb on $DISPLAY, work in $work"
+    (cd "$data" && exec "$@") >"$work/$log" 2>&1 &
+    game_pid=$!
+}
+
+# poll SECONDS WHAT PID COMMAND...: runs COMMAND every 0.2 s until it
+# succeeds; fails when PID ends first or the time is up.
+poll() {
+    local seconds="$1" what="$2" pid="$3" deadline=$((SECONDS + $1))
+    shift 3
+    until "$@"; do
+        kill -0 "$pid" 2>/dev/null || fail "the program ended: $what"
+        [ $SECONDS -lt $deadline ] || fail "$what after $seconds s"
         sleep 0.2
     done
 }
 
-# wait_for_screen SCREEN SECONDS PID: a screenshot every 0.2 s until the
-# checker recognises SCREEN.
-wait_for_screen() {
-    local deadline=$((SECONDS + $2)) started=$SECONDS verdict=""
-    while :; do
-        kill -0 "$3" 2>/dev/null || fail "the program ended while waiting for the $1 screen"
-        shoot
-        if verdict="$("$check" "$work/shot.xwd" "$1")"; then
-            echo "  $1 after $((SECONDS - started)) s: $verdict"
-            cp "$work/shot.xwd" "$work/$1.xwd"
-            return 0
-        fi
-        [ $SECONDS -lt $deadline ] || fail "no $1 screen after $2 s; last: $verdict"
-        sleep 0.2
-    done
+shoot() { xwd -root -silent >"$work/shot.xwd" || fail "xwd could not take a screenshot"; }
+
+# The checker recognises SCREEN in a new screenshot.
+shows() {
+    shoot
+    verdict="$("$check" "$work/shot.xwd" "$1")" || return 1
+    echo "  $1: $verdict"
+    cp "$work/shot.xwd" "$work/$1.xwd"
 }
 
-# wait_for_frames N SECONDS PID: the screen changes N times, so at least N
-# new frames have been shown since the call.
+window_up() { xdotool search --name '^Fusewalker V1.0$' >/dev/null 2>&1; }
+wait_for_window() { poll "$1" "no window titled Fusewalker V1.0" "$game_pid" window_up; }
+wait_for_screen() { poll "$2" "no $1 screen" "$game_pid" shows "$1"; }
+
+# The screen changes N times: at least N new frames have been shown.
+screen_changed() {
+    shoot
+    cmp -s "$work/shot.xwd" "$work/before.xwd" && return 1
+    mv "$work/shot.xwd" "$work/before.xwd"
+}
 wait_for_frames() {
-    local deadline=$((SECONDS + $2)) changes=0
+    local n
     shoot
     mv "$work/shot.xwd" "$work/before.xwd"
-    while [ $changes -lt "$1" ]; do
-        kill -0 "$3" 2>/dev/null || fail "the program ended while waiting for frames"
-        [ $SECONDS -lt $deadline ] || fail "the screen changed only $changes times in $2 s"
-        shoot
-        if ! cmp -s "$work/shot.xwd" "$work/before.xwd"; then
-            changes=$((changes + 1))
-            mv "$work/shot.xwd" "$work/before.xwd"
-        else
-            sleep 0.05
-        fi
+    for ((n = 0; n < $1; ++n)); do
+        poll "$2" "the screen changed only $n times" "$game_pid" screen_changed
     done
+}
+
+# The game ends within SECONDS with exit code 1.
+expect_exit_code_1() {
+    local deadline=$((SECONDS + $1)) status=0
+    while kill -0 "$game_pid" 2>/dev/null; do
+        [ $SECONDS -lt $deadline ] || fail "still running $1 s after the window was closed"
+        sleep 0.2
+    done
+    wait "$game_pid" || status=$?
+    game_pid=""
+    [ "$status" -eq 1 ] || fail "exit code $status, expected 1"
 }

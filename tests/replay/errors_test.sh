@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Bad command lines and malformed scripts are refused before anything runs:
 # exit code 2, one line on standard error saying what is wrong, no output.
+# (The parsers' own tests go through every kind of bad line and option.)
 source "$(dirname "$0")/common.sh"
 
-# refused NAME PATTERN ARGS...: the run must fail with code 2 and a single
-# line on standard error matching PATTERN.
+# refused NAME PATTERN ARGS...
 refused() {
     local name="$1" pattern="$2"
     shift 2
@@ -12,24 +12,14 @@ refused() {
     [ "$status" = 2 ] || fail "$name: exit code $status, expected 2"
     [ "$(wc -l <"$name.err")" = 1 ] || fail "$name: expected one line on standard error, got: $(cat "$name.err")"
     grep -q -- "$pattern" "$name.err" || fail "$name: '$(cat "$name.err")' does not say '$pattern'"
-    [ ! -s "$name.out" ] || fail "$name: printed a summary: $(cat "$name.out")"
-    [ ! -e "out-$name" ] || fail "$name: wrote output although refused"
+    [ ! -s "$name.out" ] && [ ! -e "out-$name" ] || fail "$name: wrote output although refused"
 }
 
 printf '0 click 1 2\n\n# fine so far\n3 jump 1 2\n' >jump.script
 refused jump "line 4" --script jump.script
-printf '0 click 1\n' >short.script
-refused short "line 1" --script short.script
-printf '0 click 1 2\n1 move 1.5 2\n' >fraction.script
-refused fraction "line 2" --script fraction.script
 printf '0 size\n-4 move 1 2\n' >negative.script
 refused negative "line 2" --script negative.script
-printf '0 move 1 2\n0 size now\n' >sizeargs.script
-refused sizeargs "line 2" --script sizeargs.script
-printf '0 move 99999 2\n' >far.script
-refused far "line 1" --script far.script
 head -c 3000 /dev/urandom >noise.script
-printf '\n0 click 1 2\n' >>noise.script
 run noise --data "$data" --size 64x48 --frames 5 --script noise.script
 [ "$status" = 0 ] || [ "$status" = 2 ] || fail "random bytes as a script gave exit code $status"
 
@@ -37,14 +27,10 @@ refused missing "cannot read script" --script does-not-exist.script
 refused folder "cannot read script" --script .
 refused option "unknown option" --fast
 refused size "bad --size" --size 1024by768
-refused zero "bad --size" --size 0x768
-refused huge "bad --size" --size 100000x100000
 refused frames "bad --frames" --frames -1
-refused words "bad --frames" --frames many
 refused late "never run" --png-at 5
 refused nodata "cannot enter data folder" --data "$work/no-such-folder"
 refused novalue "needs a value" --script
-
-run help --help
-[ "$status" = 0 ] && grep -q "usage: fusewalker-replay" help.out || fail "--help did not print the usage"
+played help --help
+grep -q "usage: fusewalker-replay" help.out || fail "--help did not print the usage"
 echo "errors ok"
