@@ -9,8 +9,8 @@ void HeadlessGlTest::SetUp()
     }
 }
 
-std::vector<uint8_t> HeadlessGlTest::Pixel(const std::vector<uint8_t>& pixels, int x, int y)
+Rgba HeadlessGlTest::Pixel(const std::vector<uint8_t>& pixels, int x, int y)
 {
-    size_t at = (size_t(y) * Width + size_t(x)) * 4;
-    return {pixels[at], pixels[at + 1], pixels[at + 2], pixels[at + 3]};
+    const uint8_t* p = &pixels[(size_t(y) * Width + size_t(x)) * 4];
+    return {p[0], p[1], p[2], p[3]};
 }

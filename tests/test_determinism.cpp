@@ -2,7 +2,7 @@
 
 #include "tests/crowd_hash.h"
 #include "tests/headless_fixture.h"
-#include "tests/temp_work_dir.h"
+#include "tests/test_files.h"
 
 class Determinism : public HeadlessGlTest {};
 

@@ -1,6 +1,5 @@
-#include <algorithm>
 #include <climits>
-#include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -8,290 +7,178 @@
 #include "app/headless.h"
 #include "render/font.h"
 #include "render/gl.h"
-#include "tests/expected_glyphs.h"
+#include "tests/gl_recorder.h"
 #include "tests/headless_fixture.h"
-#include "tests/line_recorder.h"
 
 namespace {
+
+// The glyphs these tests draw, as the font is designed: segments named by
+// where they sit in the cell, in the order the font draws them.
+enum : int { Top = 1, UL = 2, Mid = 4, UR = 8, LL = 16, Bottom = 32, LR = 64, Centre = 128 };
+const int Digits[10] = {Top | UL | UR | LL | Bottom | LR, UR | LR, Top | Mid | UR | LL | Bottom,
+                        Top | Mid | UR | Bottom | LR, UL | Mid | UR | LR, Top | UL | Mid | Bottom | LR,
+                        UL | Mid | LL | Bottom | LR, Top | UR | LR, Top | UL | Mid | UR | LL | Bottom | LR,
+                        Top | UL | Mid | UR | LR};
+
+int LetterMask(char c)
+{
+    switch (c) {
+    case 'a': return Top | Mid | UR | LL | Bottom | LR;
+    case 'b': return UL | Mid | LL | Bottom | LR;
+    case 'c': return Top | UL | LL | Bottom;
+    case 'e': return Top | UL | Mid | UR | LL | Bottom;
+    case 'o': return Top | UL | UR | LL | Bottom | LR;
+    case 'r': return Top | UL | LL;
+    case 's': return Top | UL | Mid | Bottom | LR;
+    case 'x': return Top | Bottom | Centre;
+    default: return 0; // no glyph, or not one these tests use
+    }
+}
+
+// Segment ends in sizes from the cell's anchor: x0, y0, x1, y1.
+const float SegmentEnds[8][4] = {{-0.5f, 1, 0.5f, 1}, {-0.5f, 1, -0.5f, 0}, {-0.5f, 0, 0.5f, 0},
+                                 {0.5f, 1, 0.5f, 0},  {-0.5f, 0, -0.5f, -1}, {-0.5f, -1, 0.5f, -1},
+                                 {0.5f, 0, 0.5f, -1}, {0, 1, 0, -1}};
+
+struct Segment {
+    float x0, y0, x1, y1;
+};
+
+// What text should draw: the last character first, 1.5 sizes left of the
+// anchor, each one a cell further left.
+std::vector<Segment> Expected(const std::string& text, bool number, Vec4 at, float size)
+{
+    std::vector<Segment> out;
+    for (size_t k = 1; k <= text.size(); ++k) {
+        char c = text[text.size() - k];
+        int mask = number ? Digits[c - '0'] : LetterMask(c);
+        float x = at.x - 1.5f * size * float(k);
+        for (int bit = 0; bit < 8; ++bit)
+            if (mask & (1 << bit)) {
+                const float* e = SegmentEnds[bit];
+                out.push_back({x + e[0] * size, at.y + e[1] * size, x + e[2] * size, at.y + e[3] * size});
+            }
+    }
+    return out;
+}
 
 class VectorFont : public HeadlessGlTest {
 protected:
     void SetUp() override
     {
         HeadlessGlTest::SetUp();
-        UseIdentityView(Width, Height);
         InitFontTables();
-        glColor4f(1, 1, 1, 1);
     }
 
-    std::vector<RecordedLine> String(const char* text, int length, Vec4 at, float size)
+    // Records draw, begun with the state opposite to what text leaves, and
+    // expects exactly the segments of want at depth z in the caller's green.
+    static void Expect(void (*draw)(), const std::vector<Segment>& want, float z, const std::string& what)
     {
-        return RecordLines(Width, Height, [&] { DrawString(text, length, at, size); });
-    }
-
-    std::vector<RecordedLine> Number(int value, Vec4 at, float size)
-    {
-        return RecordLines(Width, Height, [&] { DrawNumber(value, at, size); });
-    }
-
-    // What a string of lower-case letters and spaces should draw.
-    static std::vector<RecordedLine> ExpectedString(const char* text, Vec4 at, float size)
-    {
-        std::vector<RecordedLine> out;
-        int length = int(std::strlen(text));
-        for (int k = 1; k <= length; ++k) {
-            char c = text[length - k];
-            if (c != ' ')
-                expected::AppendGlyph(out, expected::Letters[c - 'a'], at.x - 1.5f * size * float(k), at.y, at.z, size);
-        }
-        return out;
-    }
-
-    // Texturing on and depth test off, the opposite of what text leaves.
-    static void SetOppositeState()
-    {
+        SCOPED_TRACE(what);
         glEnable(GL_TEXTURE_2D);
         glDisable(GL_DEPTH_TEST);
-    }
-
-    static void ExpectTextState()
-    {
+        glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
+        Fed fed = RecordFeedback(draw);
         EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
         EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        glDisable(GL_TEXTURE_2D);
-    }
-
-    static bool Lit(const std::vector<uint8_t>& px, int x, int y)
-    {
-        std::vector<uint8_t> p = Pixel(px, x, y);
-        return p[0] > 200 && p[1] < 50 && p[2] < 50;
+        ASSERT_EQ(fed.lines.size(), want.size());
+        for (size_t i = 0; i < want.size(); ++i) {
+            const FedPrimitive& l = fed.lines[i];
+            EXPECT_TRUE(Near(l[0], want[i].x0, want[i].y0, z, 2e-5f) && Near(l[1], want[i].x1, want[i].y1, z, 2e-5f))
+                << "line " << i << ": " << l[0] << " - " << l[1];
+            EXPECT_TRUE(l[0].r == 0.0f && l[0].g == 1.0f && l[0].b == 0.0f) << "line " << i;
+        }
     }
 };
 
+const Vec4 Anchor(0.875f, 0.125f, 0.5f);
+std::string text;
+int length, value;
+void DrawText() { DrawString(text.data(), length, Anchor, 0.05f); }
+void DrawValue() { DrawNumber(value, Anchor, 0.05f); }
+
 } // namespace
 
-TEST_F(VectorFont, ScoreLabelRunsLeftFromItsAnchor)
+TEST_F(VectorFont, TextRunsLeftFromItsAnchorOneCellPerCharacter)
 {
-    Vec4 at(0.95f, 0.5f, 0.25f);
-    std::vector<RecordedLine> lines = String("score", 5, at, 0.05f);
-    ExpectSameLines(lines, ExpectedString("score", at, 0.05f));
-    ASSERT_FALSE(lines.empty());
-    // The last letter is drawn first and nearest the anchor: the top bar of
-    // "e" is centred on 0.875, that of "s" (drawn last, five segments) on 0.575.
-    EXPECT_NEAR((lines.front().x0 + lines.front().x1) * 0.5f, 0.875f, RecordTolerance);
-    const RecordedLine& sTop = lines[lines.size() - 5];
-    EXPECT_NEAR((sTop.x0 + sTop.x1) * 0.5f, 0.575f, RecordTolerance);
-    EXPECT_NEAR(sTop.y0, 0.55f, RecordTolerance);
-    EXPECT_NEAR(lines.front().z0, 0.25f, RecordTolerance);
-    // The right edge of the text is a whole size left of the anchor.
-    float right = -2.0f;
-    for (const RecordedLine& l : lines)
-        right = std::max(right, std::max(l.x0, l.x1));
-    EXPECT_NEAR(right, 0.9f, RecordTolerance);
-}
+    // The score label at its place in the game: the top bar of "e" is
+    // centred 1.5 sizes left of the anchor, that of "s" 7.5 sizes.
+    Fed score = RecordFeedback([] { DrawString("score", 5, Vec4(0.95f, 0.15f, 0.15f), 0.05f); });
+    ASSERT_EQ(score.lines.size(), 24u);
+    EXPECT_NEAR((score.lines[0][0].x + score.lines[0][1].x) / 2, 0.875f, 2e-5f);
+    EXPECT_NEAR((score.lines[19][0].x + score.lines[19][1].x) / 2, 0.575f, 2e-5f);
+    EXPECT_NEAR(score.lines[19][0].y, 0.2f, 2e-5f);
 
-TEST_F(VectorFont, EveryLetterGlyph)
-{
-    for (char c = 'a'; c <= '{'; ++c) {
-        SCOPED_TRACE(c);
-        Vec4 at(0.5f, 0.25f, 0.0f);
-        std::vector<RecordedLine> want;
-        expected::AppendGlyph(want, expected::Letters[c - 'a'], 0.5f - 0.3f, 0.25f, 0.0f, 0.2f);
-        ExpectSameLines(String(&c, 1, at, 0.2f), want);
+    // Spaces and characters without a glyph keep their cell and draw nothing;
+    // only length characters are read.
+    const struct {
+        std::string text, drawn;
+        int length;
+    } cases[] = {{"score", "score", 5},
+                 {"a b", "a b", 3},
+                 {"aZb", "a b", 3},
+                 {"xy", "x", 1},
+                 {"abc", "", 0},
+                 {"abc", "", -4},
+                 {std::string("AZ09|}~`\x7f\x01\xc8\xff"), "", 12}};
+    for (const auto& c : cases) {
+        text = c.text;
+        length = c.length;
+        Expect(DrawText, Expected(c.drawn, false, Anchor, 0.05f), Anchor.z, c.text);
     }
-    // Shapes shared on purpose.
-    EXPECT_EQ(LetterGlyphs['u' - 'a'], LetterGlyphs['v' - 'a']);
-    EXPECT_EQ(LetterGlyphs['o' - 'a'], DigitGlyphs[0]);
-    EXPECT_EQ(LetterGlyphs['s' - 'a'], DigitGlyphs[5]);
+    Expect([] { DrawString(nullptr, 0, Anchor, 0.05f); }, {}, Anchor.z, "null text");
 }
 
-TEST_F(VectorFont, EveryDigitGlyph)
+TEST_F(VectorFont, NumbersDrawEveryDigitLeastSignificantFirstAndNothingBelowOne)
 {
-    for (int d = 1; d <= 9; ++d) {
-        SCOPED_TRACE(d);
-        std::vector<RecordedLine> want;
-        expected::AppendGlyph(want, expected::Digits[d], 0.5f - 0.3f, 0.0f, 0.0f, 0.2f);
-        ExpectSameLines(Number(d, Vec4(0.5f, 0.0f, 0.0f), 0.2f), want);
+    for (int v : {7, 10, 100, 1005, 90210, 1234567890, INT_MAX, 0, -1, -7, INT_MIN}) {
+        value = v;
+        Expect(DrawValue, Expected(v > 0 ? std::to_string(v) : "", true, Anchor, 0.05f), Anchor.z, std::to_string(v));
     }
-    // 6 has no top bar and 9 no bottom bar.
-    EXPECT_EQ(DigitGlyphs[6] & TopBar, 0);
-    EXPECT_EQ(DigitGlyphs[9] & BottomBar, 0);
-}
-
-TEST_F(VectorFont, SpacesAndEmptyTextTakeCellsButDrawNothing)
-{
-    SetOppositeState();
-    EXPECT_TRUE(String("   ", 3, Vec4(0.5f, 0.0f, 0.0f), 0.1f).empty());
-    ExpectTextState();
-
-    SetOppositeState();
-    EXPECT_TRUE(String("abc", 0, Vec4(0.5f, 0.0f, 0.0f), 0.1f).empty());
-    ExpectTextState();
-    EXPECT_TRUE(String(nullptr, 0, Vec4(), 0.1f).empty());
-    EXPECT_TRUE(String("abc", -4, Vec4(), 0.1f).empty());
-
-    // "a b": the space keeps its cell between the letters.
-    Vec4 at(0.5f, 0.0f, 0.0f);
-    ExpectSameLines(String("a b", 3, at, 0.1f), ExpectedString("a b", at, 0.1f));
-    // Only length characters are read: the text need not be terminated.
-    const char unterminated[2] = {'x', 'y'};
-    ExpectSameLines(String(unterminated, 1, at, 0.1f), ExpectedString("x", at, 0.1f));
-}
-
-TEST_F(VectorFont, CharactersWithoutAGlyphLeaveAnEmptyCell)
-{
-    const char none[] = {'A', 'Z', '0', '9', '|', '}', '~', '`', '\x7f', '\x01', char(200), char(255)};
-    for (char c : none) {
-        SCOPED_TRACE(int(static_cast<unsigned char>(c)));
-        EXPECT_TRUE(String(&c, 1, Vec4(0.5f, 0.0f, 0.0f), 0.1f).empty());
-    }
-    // Their cell still counts: "aZb" draws "a" two cells left of "b".
-    Vec4 at(0.5f, 0.0f, 0.0f);
-    ExpectSameLines(String("aZb", 3, at, 0.1f), ExpectedString("a b", at, 0.1f));
-}
-
-TEST_F(VectorFont, NumbersDrawEveryDigitLeastSignificantFirst)
-{
-    Vec4 at(0.75f, 0.125f, 0.5f);
-    const float s = 0.05f;
-    std::vector<RecordedLine> seven = Number(7, at, s);
-    ExpectSameLines(seven, expected::Number(7, at.x, at.y, at.z, s));
-    // One cell, centred 1.5 sizes left of the anchor: the top bar of "7".
-    ASSERT_EQ(seven.size(), 3u);
-    EXPECT_NEAR((seven[0].x0 + seven[0].x1) * 0.5f, 0.675f, RecordTolerance);
-
-    std::vector<RecordedLine> ten = Number(10, at, s);
-    ExpectSameLines(ten, expected::Number(10, at.x, at.y, at.z, s));
-    ASSERT_EQ(ten.size(), 8u); // "0" (6 segments) first and rightmost, then "1"
-    EXPECT_NEAR(ten[7].x0, 0.6f + 0.025f, RecordTolerance);
-
-    for (int value : {100, 1005, 90210, 1000000, 1234567890}) {
-        SCOPED_TRACE(value);
-        ExpectSameLines(Number(value, at, s), expected::Number(value, at.x, at.y, at.z, s));
-    }
-}
-
-TEST_F(VectorFont, TenDigitNumbersKeepAllTheirDigits)
-{
-    Vec4 at(0.875f, 0.0f, 0.0f);
-    std::vector<RecordedLine> lines = Number(INT_MAX, at, 0.05f);
-    ExpectSameLines(lines, expected::Number(2147483647, at.x, at.y, at.z, 0.05f));
-    // The leftmost segment is that of the tenth cell.
-    float left = 2.0f;
-    for (const RecordedLine& l : lines)
-        left = std::min(left, std::min(l.x0, l.x1));
-    EXPECT_NEAR(left, 0.875f - 10 * 0.075f - 0.025f, RecordTolerance);
-    EXPECT_NEAR(NumberWidth(INT_MAX, 0.05f), 9 * 0.075f, 1e-6f);
-    EXPECT_NEAR(NumberWidth(1000000000, 0.05f), 9 * 0.075f, 1e-6f);
-}
-
-TEST_F(VectorFont, NothingBelowOne)
-{
-    for (int value : {0, -1, -7, INT_MIN}) {
-        SCOPED_TRACE(value);
-        SetOppositeState();
-        EXPECT_TRUE(Number(value, Vec4(0.5f, 0.0f, 0.0f), 0.1f).empty());
-        ExpectTextState();
-        EXPECT_FLOAT_EQ(NumberWidth(value, 0.1f), -0.15f);
-    }
-}
-
-TEST_F(VectorFont, NumberWidthSpansTheOuterDigitAnchors)
-{
-    EXPECT_EQ(NumberWidth(1, 0.1f), 0.0f);
-    EXPECT_EQ(NumberWidth(9, 0.1f), 0.0f);
-    EXPECT_FLOAT_EQ(NumberWidth(10, 0.1f), 0.15f);
-    EXPECT_FLOAT_EQ(NumberWidth(99, 0.1f), 0.15f);
-    EXPECT_FLOAT_EQ(NumberWidth(100, 0.1f), 0.3f);
-    EXPECT_FLOAT_EQ(NumberWidth(999, 0.1f), 0.3f);
-    EXPECT_FLOAT_EQ(NumberWidth(1000, 0.1f), 0.45f);
-    EXPECT_FLOAT_EQ(NumberWidth(123, 0.2f), 0.6f);
-    // The score screen centres with it: outer anchors straddle -0.025.
-    for (int score : {7, 42, 9005}) {
-        float x = NumberWidth(score, 0.1f) * 0.5f + 0.125f;
-        std::vector<RecordedLine> lines = Number(score, Vec4(x, 0.0f, 0.0f), 0.1f);
-        float left = 2.0f, right = -2.0f;
-        for (const RecordedLine& l : lines) {
-            left = std::min(left, std::min(l.x0, l.x1));
-            right = std::max(right, std::max(l.x0, l.x1));
-        }
-        // Cells reach half a size past their anchors on both sides.
-        EXPECT_NEAR((left + right) * 0.5f, -0.025f, 1e-4f) << score;
-    }
-}
-
-TEST_F(VectorFont, TextTakesTheCallersColourAndLeavesItsState)
-{
-    glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
-    SetOppositeState();
-    std::vector<RecordedLine> lines = String("ab", 2, Vec4(0.5f, 0.0f, 0.0f), 0.1f);
-    ExpectTextState();
-    ASSERT_FALSE(lines.empty());
-    for (const RecordedLine& l : lines) {
-        EXPECT_EQ(l.r, 0.0f);
-        EXPECT_EQ(l.g, 1.0f);
-    }
-    SetOppositeState();
-    Number(42, Vec4(0.5f, 0.0f, 0.0f), 0.1f);
-    ExpectTextState();
-}
-
-TEST_F(VectorFont, SegmentsOneByOne)
-{
-    SetOppositeState();
-    for (int bit = 1; bit <= 128; bit <<= 1) {
-        SCOPED_TRACE(bit);
-        std::vector<RecordedLine> want;
-        expected::AppendGlyph(want, bit, 0.25f, -0.25f, 0.5f, 0.4f);
-        ExpectSameLines(RecordLines(Width, Height, [&] { DrawSegment(bit, Vec4(0.25f, -0.25f, 0.5f), 0.4f); }), want);
-    }
-    for (int other : {0, 3, 129, 256, -1}) {
-        SCOPED_TRACE(other);
-        EXPECT_TRUE(RecordLines(Width, Height, [&] { DrawSegment(other, Vec4(), 0.4f); }).empty());
-    }
-    // A single segment leaves every state as it found it.
-    EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
-    glDisable(GL_TEXTURE_2D);
+    // The distance between the outer digit anchors; -1.5 sizes below one.
+    const struct {
+        int value;
+        float size, width;
+    } widths[] = {{1, 0.1f, 0.0f},     {9, 0.1f, 0.0f},     {10, 0.1f, 0.15f},        {99, 0.1f, 0.15f},
+                  {100, 0.1f, 0.3f},   {999, 0.1f, 0.3f},   {1000, 0.1f, 0.45f},      {123, 0.2f, 0.6f},
+                  {INT_MAX, 0.05f, 0.675f}, {1000000000, 0.05f, 0.675f}, {0, 0.1f, -0.15f}, {INT_MIN, 0.1f, -0.15f}};
+    for (const auto& w : widths)
+        EXPECT_NEAR(NumberWidth(w.value, w.size), w.width, 1e-6f) << w.value;
 }
 
 TEST_F(VectorFont, DrawnDigitsAndLettersReachThePixels)
 {
-    // Anchors on pixel centres: x = y = 1/256 is the centre of pixel 128.
-    const float c = 1.0f / 256.0f;
-    const float s = 0.25f; // 32 pixels; half a cell is 16
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // Anchors on pixel centres: x = y = 1/256 is the centre of pixel 128,
+    // and 1.5 sizes right of it the text's anchor; a size of 0.25 is 32
+    // pixels, half a cell 16.
+    glViewport(0, 0, Width, Height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
     glColor4f(1, 0, 0, 1);
-    DrawNumber(80, Vec4(c + 1.5f * s, c, 0.0f), s); // "0" centred on pixel 128, "8" on pixel 80
-    glFinish();
-    std::vector<uint8_t> px = HeadlessReadPixels();
-    // "0": both sides, top and bottom, no middle bar.
-    EXPECT_TRUE(Lit(px, 112, 140));
-    EXPECT_TRUE(Lit(px, 144, 110));
-    EXPECT_TRUE(Lit(px, 128, 160));
-    EXPECT_TRUE(Lit(px, 128, 96));
-    EXPECT_FALSE(Lit(px, 128, 128));
-    EXPECT_FALSE(Lit(px, 128, 140));
-    // "8": a middle bar, and holes above and below it.
-    EXPECT_TRUE(Lit(px, 80, 128));
-    EXPECT_TRUE(Lit(px, 64, 150));
-    EXPECT_TRUE(Lit(px, 96, 100));
-    EXPECT_FALSE(Lit(px, 80, 140));
-    EXPECT_FALSE(Lit(px, 80, 112));
-    // Nothing right of the anchor's cell or beyond the number's top.
-    EXPECT_FALSE(Lit(px, 150, 128));
-    EXPECT_FALSE(Lit(px, 128, 170));
-
-    glClear(GL_COLOR_BUFFER_BIT);
-    DrawString("x", 1, Vec4(c + 1.5f * s, c, 0.0f), s);
-    glFinish();
-    px = HeadlessReadPixels();
-    EXPECT_TRUE(Lit(px, 128, 140)); // the centre stroke
-    EXPECT_TRUE(Lit(px, 128, 110));
-    EXPECT_TRUE(Lit(px, 120, 160)); // top bar
-    EXPECT_TRUE(Lit(px, 136, 96)); // bottom bar
-    EXPECT_FALSE(Lit(px, 112, 140)); // no side strokes
-    EXPECT_FALSE(Lit(px, 144, 110));
-    EXPECT_FALSE(Lit(px, 120, 128)); // no middle bar
+    const struct {
+        void (*draw)();
+        std::vector<std::vector<int>> lit, dark; // pixels x, y
+    } pictures[] = {
+        // "0" centred on pixel 128: sides, top and bottom, no middle bar;
+        // "8" on pixel 80: a middle bar and holes above and below it.
+        {[] { DrawNumber(80, Vec4(1.0f / 256 + 0.375f, 1.0f / 256, 0.0f), 0.25f); },
+         {{112, 140}, {144, 110}, {128, 160}, {128, 96}, {80, 128}, {64, 150}, {96, 100}},
+         {{128, 128}, {128, 140}, {80, 140}, {80, 112}, {150, 128}, {128, 170}}},
+        // "x": the centre stroke, top and bottom bars, nothing else.
+        {[] { DrawString("x", 1, Vec4(1.0f / 256 + 0.375f, 1.0f / 256, 0.0f), 0.25f); },
+         {{128, 140}, {128, 110}, {120, 160}, {136, 96}},
+         {{112, 140}, {144, 110}, {120, 128}}},
+    };
+    for (const auto& picture : pictures) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        picture.draw();
+        std::vector<uint8_t> px = HeadlessReadPixels();
+        for (const auto& p : picture.lit)
+            EXPECT_TRUE(IsRed(Pixel(px, p[0], p[1]))) << p[0] << "," << p[1];
+        for (const auto& p : picture.dark)
+            EXPECT_FALSE(IsLit(Pixel(px, p[0], p[1]))) << p[0] << "," << p[1];
+    }
 }
