@@ -2,7 +2,7 @@
 
 #include "app/input.h"
 #include "game/frame.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "game/view.h"
 #include "render/gl.h"
 

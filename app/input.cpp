@@ -1,6 +1,6 @@
 #include "app/input.h"
 
-#include "game/globals.h"
+#include "world/globals.h"
 
 void UpdateCursor(int mx, int my, int displayWidth, int displayHeight)
 {

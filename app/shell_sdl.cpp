@@ -9,7 +9,7 @@
 #include <string>
 
 #include "app/events.h"
-#include "game/globals.h"
+#include "world/globals.h"
 
 namespace {
 

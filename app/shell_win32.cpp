@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/events.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "render/gl.h"
 
 HDC DeviceContext = nullptr;

@@ -11,7 +11,7 @@
 #include "app/events.h"
 #include "app/headless.h"
 #include "game/frame.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "game/view.h"
 #include "render/gl.h"
 #include "render/room.h"

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "game/view.h"
 #include "render/font.h"
 #include "render/gl.h"

@@ -1,6 +1,6 @@
 #include "game/view.h"
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "render/gl.h"
 #include "render/texture.h"
 #include "world/round.h"

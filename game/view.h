@@ -1,6 +1,6 @@
 #pragma once
 
-#include "sim/matrix.h"
+#include "math/matrix.h"
 
 // The one fixed view: the identity but for element 11, which makes a point's
 // w grow with its depth (1 + 1.3 z), so farther things are drawn smaller.

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "sim/vec4.h"
+#include "math/vec4.h"
 
 // Segment bits of a glyph cell: a seven-segment display plus a centre stroke.
 enum Segment : int {

@@ -1,9 +1,11 @@
 #include "render/room.h"
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "render/font.h"
 #include "render/gl.h"
 #include "render/people.h"
+// Upward, by the game's rules: the playing scene lights a pending fuse
+// between drawing the marker and the room.
 #include "sim/fuse.h"
 
 namespace {

@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "game/globals.h"
+#include "world/globals.h"
+// A burning fuse draws its countdown label inside the step.
 #include "render/font.h"
 #include "world/particles.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "sim/fuse.h"
 #include "sim/sway.h"
 #include "world/particles.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "tests/scenes.h"
 #include "world/particles.h"
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "world/particles.h"
 
 // The whole changing state of the game: the crowd and the scalars the step

@@ -1,7 +1,7 @@
 #include "tests/scenes.h"
 
 #include "game/frame.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "sim/physics.h"
 #include "world/particles.h"
 #include "world/round.h"

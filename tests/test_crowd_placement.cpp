@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "render/font.h"
 #include "sim/physics.h"
 #include "tests/test_files.h"

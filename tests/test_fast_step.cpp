@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "sim/fuse.h"
 #include "sim/physics.h"
 #include "sim/reference_step.h"

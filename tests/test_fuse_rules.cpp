@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "game/frame.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "render/font.h"
 #include "sim/fuse.h"
 #include "sim/physics.h"

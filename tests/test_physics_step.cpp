@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "sim/physics.h"
 #include "tests/test_files.h"
 #include "world/particles.h"

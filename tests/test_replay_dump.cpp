@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "tests/scenes.h"
 #include "tests/test_files.h"
 #include "tools/replay_dump.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "sim/fuse.h"
 #include "world/particles.h"
 

@@ -9,7 +9,7 @@
 
 #include "app/events.h"
 #include "game/frame.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "render/gl.h"
 #include "tests/headless_fixture.h"
 #include "tests/scenes.h"

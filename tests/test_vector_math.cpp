@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "sim/matrix.h"
-#include "sim/vec4.h"
+#include "math/matrix.h"
+#include "math/vec4.h"
 
 namespace {
 

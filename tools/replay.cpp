@@ -13,7 +13,7 @@
 
 #include "app/events.h"
 #include "app/headless.h"
-#include "game/globals.h"
+#include "world/globals.h"
 #include "tools/png.h"
 #include "tools/replay_dump.h"
 #include "tools/replay_options.h"

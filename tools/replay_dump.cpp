@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "game/globals.h"
+#include "world/globals.h"
 #include "world/particles.h"
 
 bool WriteStateDump(const std::string& path, long frame)

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "sim/vec4.h"
+#include "math/vec4.h"
 
 constexpr int PeopleCount = 1000;
 constexpr int ParticlesPerPerson = 15;

@@ -1,6 +1,7 @@
 #include "world/round.h"
 
-#include "game/globals.h"
+#include "world/globals.h"
+// Upward, by the game's rules: every round reset also prepares the font.
 #include "render/font.h"
 #include "world/particles.h"
 #include "world/ragdoll_file.h"

@@ -1,4 +1,4 @@
-#include "game/globals.h"
+#include "world/globals.h"
 
 int32_t CurrentState = Title;
 int32_t ClickPending = 0;
