@@ -3,21 +3,28 @@
 // The one routing layer between a platform shell and the game. Every front
 // end (the Win32 window, the SDL2 window, the headless replay) turns its own
 // events into exactly these calls, so the game sees the same inputs whatever
-// delivers them. All but the mouse routes need the OpenGL context current.
-// Closing the window is the shell's own business: the game keeps nothing
-// that needs releasing.
+// delivers them. Here too every routed event is recorded (--record), and a
+// recording plays back (--play), in place of the shell's own input until it
+// ends. All but the mouse routes need the OpenGL context current.
 
-// The window exists and its context is current: clock to 0, render set-up,
-// first round.
+// The window exists, ScreenWidth and ScreenHeight hold its size and its
+// context is current: clock to 0, render set-up, first round.
 void RouteCreate();
 
-// Any size message (resize, minimise, restore): render set-up and a new round.
+// Any size message (resize, minimise, restore): render set-up and a new
+// round, with ScreenWidth and ScreenHeight as the shell has left them.
 void RouteSize();
 
 // One frame: RunFrame, then glFinish. The shell presents the buffer after.
 void RoutePaint();
 
-// Mouse in client pixels, with the current display mode's size.
+// Mouse in client pixels, with the size of the display it is mapped against.
 void RouteMouseMove(int mx, int my, int displayWidth, int displayHeight);
 void RouteLeftButtonDown(int mx, int my, int displayWidth, int displayHeight);
 
+// The shell is about to end: the recording states the game as it stands and
+// is closed. The game itself keeps nothing that needs releasing.
+void RouteClose();
+
+// Frames run since the window was created.
+long RoutedFrames();

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64
   xvfb xdotool x11-apps wine wine64
 )

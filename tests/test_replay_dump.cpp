@@ -45,6 +45,6 @@ TEST(ReplayDump, SummaryCountsStandingHeads)
     StartRound();
     particles[0].standing = 0;
     particles[15 * 999].standing = 0;
-    EXPECT_EQ(ReplaySummary(600),
-              "{\"frames\":600,\"state\":1,\"score\":0,\"explosions\":0,\"standing\":998,\"fusewalkersLeft\":3}");
+    EXPECT_EQ(ReplaySummary(600, 2), "{\"frames\":600,\"state\":1,\"score\":0,\"explosions\":0,\"standing\":998,"
+                                     "\"fusewalkersLeft\":3,\"outcomesChecked\":2}");
 }

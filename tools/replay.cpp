@@ -1,116 +1,107 @@
-// Plays the game without a window: a pbuffer of the display's size stands in
-// for the desktop, and scripted mouse events go through the same routing
-// layer as the shells, so every frame runs and draws for real.
+// Plays the game without a window: a pbuffer stands in for the player's
+// window, and scripted or recorded input goes through the same routing layer
+// as the shells, so every frame runs and draws for real. A recording's
+// outcome lines are checked as they come: a replay that differs ends at once
+// (exit code 3), naming the frame.
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "app/events.h"
 #include "app/headless.h"
-#include "world/globals.h"
+#include "app/options.h"
+#include "app/playback.h"
+#include "app/recording.h"
+#include "app/session.h"
 #include "tools/png.h"
 #include "tools/replay_dump.h"
 #include "tools/replay_options.h"
-#include "tools/replay_script.h"
+#include "world/globals.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int UsageError = 2;
 constexpr int RunError = 1;
+constexpr int ReplayDiffers = 3;
+constexpr long DefaultFrames = 600;
 
 int Fail(int code, const std::string& message)
 {
-    std::fprintf(stderr, "fusewalker-replay: %s\n", message.c_str());
+    ReportProblem(message);
     return code;
 }
 
-bool ReadFile(const std::string& path, std::string* text)
-{
-    std::error_code error;
-    if (!fs::is_regular_file(path, error))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    *text = contents.str();
-    return !in.bad();
-}
-
-// The lists come sorted from the option parser.
 bool Listed(const std::vector<long>& frames, long frame)
 {
     return std::binary_search(frames.begin(), frames.end(), frame);
 }
 
-void Deliver(const ReplayEvent& event, const ReplayOptions& options)
+// Empty when every listed frame is run.
+std::string CheckFramesRun(const char* option, const std::vector<long>& list, long frames)
 {
-    switch (event.kind) {
-    case ReplayEventKind::Move: RouteMouseMove(event.x, event.y, options.width, options.height); break;
-    case ReplayEventKind::Click: RouteLeftButtonDown(event.x, event.y, options.width, options.height); break;
-    case ReplayEventKind::Size: RouteSize(); break;
-    }
+    if (list.empty() || list.back() < frames)
+        return "";
+    return std::string(option) + " frame " + std::to_string(list.back()) + " is never run: the replay runs frames 0 to " +
+           std::to_string(frames - 1);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    OptionsParse parsed = ParseReplayOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (!parsed.ok)
-        return Fail(UsageError, parsed.error + " (see --help)");
-    const ReplayOptions& options = parsed.options;
-    if (options.help) {
-        std::fputs(ReplayUsage(), stdout);
-        return 0;
+    SetProgramName("fusewalker-replay");
+    ReplayOptions options;
+    std::string message;
+    int code = ParseReplayOptions(argc, argv, &options, &message);
+    if (code != GoOn) {
+        PrintOptionMessage(code, message);
+        return code;
     }
 
-    std::vector<ReplayEvent> events;
-    if (!options.scriptPath.empty()) {
-        std::string text;
-        if (!ReadFile(options.scriptPath, &text))
-            return Fail(UsageError, "cannot read script \"" + options.scriptPath + "\"");
-        ScriptParse script = ParseReplayScript(text);
-        if (!script.ok)
-            return Fail(UsageError, "script \"" + options.scriptPath + "\" " + script.error);
-        events = std::move(script.events);
-    }
+    Script script;
+    if (!options.scriptPath.empty() && !ReadScriptFile(options.scriptPath, &script, &message))
+        return Fail(ExitBadCommandLine, message);
+    long frames = options.frames >= 0 ? options.frames : std::max(DefaultFrames, script.lines.empty() ? 0 : script.lines.back().frame + 1);
+    for (const std::string& problem :
+         {CheckFramesRun("--dump-at", options.dumpAt, frames), CheckFramesRun("--png-at", options.pngAt, frames)})
+        if (!problem.empty())
+            return Fail(ExitBadCommandLine, problem);
+
+    // The player's window, unless asked for pictures of another size.
+    int width = options.width ? options.width : script.windowWidth ? script.windowWidth : 1024;
+    int height = options.width ? options.height : script.windowWidth ? script.windowHeight : 768;
 
     // The output folder is named from where we were started, not from the data folder.
     std::error_code error;
-    if (!fs::is_directory(options.dataDir, error))
-        return Fail(UsageError, "cannot enter data folder \"" + options.dataDir + "\": no such folder");
     fs::path out = fs::absolute(options.outDir, error);
     if (!error && (!options.dumpAt.empty() || !options.pngAt.empty()))
         fs::create_directories(out, error);
     if (error)
-        return Fail(UsageError, "cannot use output folder \"" + options.outDir + "\": " + error.message());
+        return Fail(ExitBadCommandLine, "cannot use output folder \"" + options.outDir + "\": " + error.message());
+    fs::path record = options.recordPath.empty() ? fs::path() : fs::absolute(options.recordPath, error);
     fs::current_path(options.dataDir, error);
     if (error)
-        return Fail(UsageError, "cannot enter data folder \"" + options.dataDir + "\": " + error.message());
+        return Fail(ExitBadCommandLine, "cannot enter data folder \"" + options.dataDir + "\": " + error.message());
+    if (!record.empty() && !StartRecording(record.string(), std::max(script.pace, 0), &message))
+        return Fail(ExitBadCommandLine, message);
 
-    if (!HeadlessOpen(options.width, options.height))
-        return Fail(RunError, "cannot open a headless OpenGL context of " + std::to_string(options.width) + "x" +
-                                  std::to_string(options.height));
-    ScreenWidth = options.width;
-    ScreenHeight = options.height;
+    if (!HeadlessOpen(width, height))
+        return Fail(RunError, "cannot open a headless OpenGL context of " + std::to_string(width) + "x" +
+                                  std::to_string(height));
+    ScreenWidth = script.windowWidth ? script.windowWidth : width;
+    ScreenHeight = script.windowWidth ? script.windowHeight : height;
+    StartPlayback(script, true);
     RouteCreate();
 
-    size_t next = 0;
-    for (long frame = 0; frame < options.frames; ++frame) {
-        for (; next < events.size() && events[next].frame == frame; ++next)
-            Deliver(events[next], options);
+    for (long frame = 0; frame < frames; ++frame) {
         RoutePaint();
-
+        if (PlaybackFailed())
+            return ReplayDiffers;
         if (Listed(options.dumpAt, frame)) {
             fs::path path = out / ("state-" + std::to_string(frame) + ".txt");
             if (!WriteStateDump(path.string(), frame))
@@ -119,12 +110,13 @@ int main(int argc, char** argv)
         if (Listed(options.pngAt, frame)) {
             fs::path path = out / ("frame-" + std::to_string(frame) + ".png");
             std::vector<uint8_t> pixels = HeadlessReadPixels();
-            if (!WritePng(path.string(), options.width, options.height, pixels.data()))
+            if (!WritePng(path.string(), width, height, pixels.data()))
                 return Fail(RunError, "cannot write " + path.string());
         }
     }
+    RouteClose();
 
-    std::printf("%s\n", ReplaySummary(options.frames).c_str());
+    std::printf("%s\n", ReplaySummary(frames, PlaybackOutcomesChecked()).c_str());
     // The context goes with the process, as the game's goes with its window:
     // tearing it down unloads the driver and leaves its allocations orphaned.
     return 0;

@@ -31,12 +31,13 @@ int StandingCount()
     return count;
 }
 
-std::string ReplaySummary(long frames)
+std::string ReplaySummary(long frames, long outcomesChecked)
 {
     char line[256];
     std::snprintf(line, sizeof line,
-                  "{\"frames\":%ld,\"state\":%d,\"score\":%d,\"explosions\":%d,\"standing\":%d,\"fusewalkersLeft\":%d}",
+                  "{\"frames\":%ld,\"state\":%d,\"score\":%d,\"explosions\":%d,\"standing\":%d,\"fusewalkersLeft\":%d,"
+                  "\"outcomesChecked\":%ld}",
                   frames, int(CurrentState), int(PlayerScore), int(ExplosionCount), StandingCount(),
-                  int(FusewalkersLeft));
+                  int(FusewalkersLeft), outcomesChecked);
     return line;
 }

@@ -4,30 +4,20 @@
 #include <vector>
 
 // The replay's command line:
-//   [--data DIR] [--size WxH] [--frames N] [--script FILE]
+//   [--data DIR] [--size WxH] [--frames N] [--script FILE] [--record FILE]
 //   [--dump-at F1,F2,...] [--png-at F1,F2,...] [--out DIR]
-
-constexpr int MaxReplaySide = 8192;
 
 struct ReplayOptions {
     std::string dataDir = ".";
-    int width = 1024;
-    int height = 768;
-    long frames = 600;
+    int width = 0; // 0: the script's window, else 1024 x 768
+    int height = 0;
+    long frames = -1; // -1: to the script's last line, and at least 600
     std::string scriptPath; // empty: no events
-    std::vector<long> dumpAt; // ascending, no repeats, each below frames
+    std::string recordPath; // empty: no recording
+    std::vector<long> dumpAt; // ascending, no repeats
     std::vector<long> pngAt;
     std::string outDir = ".";
-    bool help = false;
 };
 
-struct OptionsParse {
-    bool ok = false;
-    ReplayOptions options;
-    std::string error;
-};
-
-// args excludes the program name.
-OptionsParse ParseReplayOptions(const std::vector<std::string>& args);
-
-const char* ReplayUsage();
+// GoOn, or the code to exit with after showing the message (see app/options.h).
+int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* options, std::string* message);

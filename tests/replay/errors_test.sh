@@ -23,14 +23,14 @@ head -c 3000 /dev/urandom >noise.script
 run noise --data "$data" --size 64x48 --frames 5 --script noise.script
 [ "$status" = 0 ] || [ "$status" = 2 ] || fail "random bytes as a script gave exit code $status"
 
-refused missing "cannot read script" --script does-not-exist.script
-refused folder "cannot read script" --script .
-refused option "unknown option" --fast
-refused size "bad --size" --size 1024by768
-refused frames "bad --frames" --frames -1
+refused missing 'cannot read "does-not-exist.script"' --script does-not-exist.script
+refused folder 'cannot read "."' --script .
+refused option "--fast" --fast
+refused size "--size" --size 1024by768
+refused frames "--frames" --frames -1
 refused late "never run" --png-at 5
-refused nodata "cannot enter data folder" --data "$work/no-such-folder"
-refused novalue "needs a value" --script
+refused nodata "--data" --data "$work/no-such-folder"
+refused novalue "--script" --script
 played help --help
-grep -q "usage: fusewalker-replay" help.out || fail "--help did not print the usage"
+grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
 echo "errors ok"

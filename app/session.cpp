@@ -1,0 +1,43 @@
+#include "app/session.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/pace.h"
+#include "app/playback.h"
+#include "app/recording.h"
+
+namespace {
+
+std::string ProgramName = "fusewalker";
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+} // namespace
+
+void SetProgramName(const std::string& name) { ProgramName = name; }
+
+void ReportProblem(const std::string& text) { std::fprintf(stderr, "%s: %s\n", ProgramName.c_str(), text.c_str()); }
+
+bool StartSession(const GameOptions& options, std::string* error)
+{
+    Script script;
+    if (!options.play.empty() && !ReadScriptFile(options.play, &script, error))
+        return false;
+    if (!options.record.empty() && !options.play.empty() && SameFile(options.record, options.play)) {
+        *error = "--record would write over the recording --play reads, \"" + options.play + "\"";
+        return false;
+    }
+    int pace = options.fps >= 0 ? options.fps : std::max(script.pace, 0);
+    if (!options.record.empty() && !StartRecording(options.record, pace, error))
+        return false;
+    if (!options.play.empty())
+        StartPlayback(script, false);
+    SetPace(pace);
+    return true;
+}

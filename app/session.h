@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "app/options.h"
+
+// The name the program's messages start with ("fusewalker" unless a tool says otherwise).
+void SetProgramName(const std::string& name);
+
+// One line on standard error, after the program's name.
+void ReportProblem(const std::string& text);
+
+// Sets up what the options ask for, before the window opens: reads the
+// recording to play, opens the one to write (only once everything else is
+// sound, so a refused start loses nothing already written) and sets the
+// pace. False, with one line naming the file (and the line in it), when the
+// game must not start.
+bool StartSession(const GameOptions& options, std::string* error);

@@ -1,0 +1,151 @@
+// The text forms a player or a tool hands the game: scripts and recordings,
+// the game's and the replay's command lines, and the frame pace.
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/options.h"
+#include "app/pace.h"
+#include "app/script.h"
+#include "tools/replay_options.h"
+
+namespace {
+
+template <class Parse>
+int ParseArgs(std::vector<const char*> args, Parse parse, std::string* message)
+{
+    args.insert(args.begin(), "program");
+    return parse(int(args.size()), args.data(), message);
+}
+
+int Game(std::vector<const char*> args, GameOptions* o, std::string* message)
+{
+    return ParseArgs(args, [o](int argc, const char* const* argv, std::string* m) { return ParseGameOptions(argc, argv, o, m); }, message);
+}
+
+int Replay(std::vector<const char*> args, ReplayOptions* o, std::string* message)
+{
+    return ParseArgs(args, [o](int argc, const char* const* argv, std::string* m) { return ParseReplayOptions(argc, argv, o, m); }, message);
+}
+
+} // namespace
+
+TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
+{
+    const char* text = "# a recording\n"
+                       "pace 50\n"
+                       "window 320 240\r\n"
+                       "\n"
+                       "9 click 10 20\n"
+                       "  # indented comment\n"
+                       "3 move -32768 32767\n"
+                       "9   size  \n"
+                       "3 display 1 8192\n"
+                       "9 window 640 480\n"
+                       "12 outcome state 2 score 2147483647 explosions 3\n";
+    ScriptParse parse = ParseScript(text);
+    ASSERT_TRUE(parse.ok) << parse.error;
+    EXPECT_EQ(parse.script.pace, 50);
+    EXPECT_TRUE(parse.script.windowWidth == 320 && parse.script.windowHeight == 240);
+    // By frame, in file order within a frame; each line is what it was.
+    const char* want[] = {"3 move -32768 32767", "3 display 1 8192", "9 click 10 20", "9 size",
+                          "9 window 640 480", "12 outcome state 2 score 2147483647 explosions 3"};
+    ASSERT_EQ(parse.script.lines.size(), 6u);
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(FormatScriptLine(parse.script.lines[i]), want[i]);
+    ScriptParse bare = ParseScript("");
+    EXPECT_TRUE(bare.ok && bare.script.pace == -1 && bare.script.windowWidth == 0);
+}
+
+TEST(Script, MalformedLinesAreRefusedNamingTheLine)
+{
+    const struct {
+        const char* text;
+        const char* error;
+    } cases[] = {
+        {"0 click 1 2\nhello\n", "line 2: frame number"}, {"-1 move 1 2\n", "line 1: frame number"},
+        {"# fine\n\n0 click 1\n", "line 3:"},              {"0 click 1 2 3\n", "line 1:"},
+        {"0 move 1.5 2\n", "line 1:"},                     {"0 move 40000 2\n", "line 1:"},
+        {"0 size 3 4\n", "line 1:"},                       {"0\n", "line 1: missing event"},
+        {"0 CLICK 1 2\n", "line 1:"},                      {"0 display 0 10\n", "line 1:"},
+        {"0 window 10 8193\n", "line 1:"},                 {"100000001 size\n", "line 1:"},
+        {"99999999999999999999 size\n", "line 1:"},        {"0 outcome state 3 score 0 explosions 0\n", "line 1: state"},
+        {"0 outcome score 1 state 0 explosions 0\n", "line 1:"}, {"0 outcome state 1 score -1 explosions 0\n", "line 1:"},
+        {"pace 1001\n", "line 1:"},                        {"pace 5\npace 5\n", "line 2: a second"},
+        {"0 size\nwindow 5 5\n", "line 2: \"window\" must come before"}, {"window 5\n", "line 1:"},
+    };
+    for (const auto& c : cases) {
+        ScriptParse parse = ParseScript(c.text);
+        EXPECT_FALSE(parse.ok) << c.text;
+        EXPECT_EQ(parse.error.rfind(c.error, 0), 0u) << c.text << " gave: " << parse.error;
+        EXPECT_TRUE(parse.script.lines.empty()) << "a refused script delivers nothing";
+    }
+    // Garbage is shown short and printable, so the error stays one readable line.
+    ScriptParse garbage = ParseScript(std::string("\x01\x1b[2J\xff") + std::string(500, 'z') + " click 1 2\n");
+    ASSERT_FALSE(garbage.ok);
+    EXPECT_LT(garbage.error.size(), 120u) << garbage.error;
+    for (char c : garbage.error)
+        EXPECT_TRUE(c >= 0x20 && c < 0x7f) << "byte " << int(static_cast<unsigned char>(c)) << " in " << garbage.error;
+}
+
+TEST(Options, TheGameTakesItsOptionsAndRefusesAnythingElseInOneLine)
+{
+    GameOptions o;
+    std::string message;
+    ASSERT_EQ(Game({}, &o, &message), GoOn);
+    EXPECT_TRUE(o.fps == -1 && o.record.empty() && o.play.empty() && o.windowWidth == 0);
+    ASSERT_EQ(Game({"--fps", "50", "--record", "r.rec", "--play=p.rec", "--window", "320x240"}, &o, &message), GoOn)
+        << message;
+    EXPECT_TRUE(o.fps == 50 && o.record == "r.rec" && o.play == "p.rec" && o.windowWidth == 320 &&
+                o.windowHeight == 240);
+
+    for (const char* option : {"--help", "--version"}) {
+        GameOptions unused;
+        EXPECT_EQ(Game({option}, &unused, &message), ExitAfterHelp) << option;
+        EXPECT_NE(message.find(option == std::string("--help") ? "--window WxH" : "fusewalker 1."), std::string::npos)
+            << message;
+    }
+    const std::vector<std::vector<const char*>> bad = {
+        {"--fast"}, {"round.rec"}, {"--fps"}, {"--fps", "1001"}, {"--fps", "-1"}, {"--fps", "ten"},
+        {"--fps", "2.5"}, {"--window", "320"}, {"--window", "0x240"}, {"--window", "320x240x2"},
+        {"--window", "9000x100"}, {"--record"},
+    };
+    for (const auto& args : bad) {
+        GameOptions unused;
+        EXPECT_EQ(Game(args, &unused, &message), ExitBadCommandLine) << args[0];
+        EXPECT_EQ(message.rfind("fusewalker: ", 0), 0u) << message;
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    }
+}
+
+TEST(Options, TheReplayReadsItsOptionsTheSameWay)
+{
+    ReplayOptions o;
+    std::string message;
+    ASSERT_EQ(Replay({"--size", "256x192", "--frames", "50", "--script", "s.txt", "--dump-at", "49,3,10,3",
+                      "--png-at", "0", "--out", "o", "--record", "r.rec"},
+                     &o, &message),
+              GoOn)
+        << message;
+    EXPECT_TRUE(o.width == 256 && o.height == 192 && o.frames == 50 && o.scriptPath == "s.txt" && o.outDir == "o" &&
+                o.recordPath == "r.rec");
+    EXPECT_EQ(o.dumpAt, (std::vector<long>{3, 10, 49})) << "sorted, repeats dropped";
+    EXPECT_EQ(o.pngAt, (std::vector<long>{0}));
+    for (const auto& args : std::vector<std::vector<const char*>>{
+             {"--frames", "-1"}, {"--size", "1024by768"}, {"--dump-at", "-3"}, {"--dump-at", "1,x"},
+             {"--data", "no-such-folder"}, {"--script"}}) {
+        ReplayOptions unused;
+        EXPECT_EQ(Replay(args, &unused, &message), ExitBadCommandLine) << args[0];
+        EXPECT_EQ(message.rfind("fusewalker-replay: ", 0), 0u) << message;
+    }
+}
+
+TEST(Pace, DeadlinesStayAPeriodApartAndALongStallStartsAfresh)
+{
+    const double period = 0.02;
+    EXPECT_EQ(NextFrameDue(0.0, 5.0, period), 5.0) << "the first frame sets the count going";
+    EXPECT_EQ(NextFrameDue(5.0, 5.001, period), 5.0 + period) << "an early frame waits for its time";
+    EXPECT_EQ(NextFrameDue(5.0, 5.035, period), 5.0 + period) << "a frame a little late is made up for";
+    EXPECT_EQ(NextFrameDue(5.0, 5.05, period), 5.05) << "no burst after a stall";
+}
