@@ -1,20 +1,27 @@
-// The Linux front end on SDL2: one window the size of the display mode with a
-// double-buffered OpenGL context, frames run back to back, and the window's
-// events turned into the same routing calls the Windows shell makes.
+// The Linux front end on SDL2: one window the size of the display mode (or,
+// with --window, an ordinary window of the size asked for) with a
+// double-buffered OpenGL context, frames run back to back unless paced, and
+// the window's events turned into the same routing calls the Windows shell
+// makes.
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "app/events.h"
+#include "app/options.h"
+#include "app/pace.h"
+#include "app/session.h"
 #include "world/globals.h"
 
 namespace {
 
 SDL_Window* Window = nullptr;
 SDL_GLContext RenderContext = nullptr;
+// With --window the window stands in for the display: the mouse is mapped
+// against it and the view follows its size.
+bool Windowed = false;
 
 // The primary display's current mode; a zero size if it cannot be had, which
 // the cursor update takes as "keep the last point".
@@ -45,12 +52,23 @@ void RequestPixelFormat(int depthBits)
 // Few drivers offer a 32-bit depth buffer; 24 bits is plenty for the view.
 const int DepthChoices[] = {32, 24};
 
+// The size the mouse is mapped against: the display mode's, or the window's
+// own with --window.
+void MappedSize(int* width, int* height)
+{
+    if (Windowed)
+        SDL_GetWindowSize(Window, width, height);
+    else
+        DisplaySize(width, height);
+}
+
 SDL_Window* OpenWindow()
 {
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN | (Windowed ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_MAXIMIZED);
+    int at = Windowed ? int(SDL_WINDOWPOS_CENTERED) : 0;
     for (int depthBits : DepthChoices) {
         RequestPixelFormat(depthBits);
-        SDL_Window* window = SDL_CreateWindow("Fusewalker V1.0", 0, 0, ScreenWidth, ScreenHeight,
-                                              SDL_WINDOW_OPENGL | SDL_WINDOW_MAXIMIZED | SDL_WINDOW_HIDDEN);
+        SDL_Window* window = SDL_CreateWindow("Fusewalker V1.0", at, at, ScreenWidth, ScreenHeight, flags);
         if (window)
             return window;
     }
@@ -93,9 +111,15 @@ void ShowFailure(const char* text)
     SDL_ShowSimpleMessageBox(0, "hmm", text, Window);
 }
 
-bool CreateMainWindow()
+bool CreateMainWindow(const GameOptions& options)
 {
-    DisplaySize(&ScreenWidth, &ScreenHeight);
+    Windowed = options.windowWidth > 0;
+    if (Windowed) {
+        ScreenWidth = options.windowWidth;
+        ScreenHeight = options.windowHeight;
+    } else {
+        DisplaySize(&ScreenWidth, &ScreenHeight);
+    }
     Window = OpenWindow();
     if (!Window)
         return false;
@@ -124,6 +148,12 @@ void HandleWindowEvent(const SDL_WindowEvent& event)
     // A resize by the window manager arrives as RESIZED and then SIZE_CHANGED;
     // one reset per change is enough, so only the second is routed.
     case SDL_WINDOWEVENT_SIZE_CHANGED:
+        if (Windowed && event.data1 > 0 && event.data2 > 0) {
+            ScreenWidth = event.data1;
+            ScreenHeight = event.data2;
+        }
+        RouteSize();
+        break;
     case SDL_WINDOWEVENT_MINIMIZED:
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_RESTORED:
@@ -146,12 +176,12 @@ bool HandleEvent(const SDL_Event& event)
         HandleWindowEvent(event.window);
         break;
     case SDL_MOUSEMOTION:
-        DisplaySize(&width, &height);
+        MappedSize(&width, &height);
         RouteMouseMove(event.motion.x, event.motion.y, width, height);
         break;
     case SDL_MOUSEBUTTONDOWN:
         if (event.button.button == SDL_BUTTON_LEFT) {
-            DisplaySize(&width, &height);
+            MappedSize(&width, &height);
             RouteLeftButtonDown(event.button.x, event.button.y, width, height);
         }
         break;
@@ -163,22 +193,36 @@ bool HandleEvent(const SDL_Event& event)
 
 } // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    GameOptions options;
+    std::string message;
+    int code = ParseGameOptions(argc, argv, &options, &message);
+    if (code != GoOn) {
+        PrintOptionMessage(code, message);
+        return code;
+    }
     ChooseVideoDrivers();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "fusewalker: no display available (set DISPLAY or run under a desktop)\n");
+        ReportProblem("no display available (set DISPLAY or run under a desktop)");
         return 1;
     }
-    if (!CreateMainWindow()) {
-        std::fprintf(stderr, "fusewalker: cannot open the window: %s\n", SDL_GetError());
+    if (!StartSession(options, &message)) {
+        ReportProblem(message);
+        SDL_Quit();
+        return ExitBadCommandLine;
+    }
+    if (!CreateMainWindow(options)) {
+        ReportProblem(std::string("cannot open the window: ") + SDL_GetError());
+        RouteClose();
         SDL_Quit();
         return 1;
     }
 
-    // No timer and no swap interval: frames run as fast as they can, and the
-    // game's pace follows the frame rate. SDL turns SIGINT and SIGTERM into
-    // SDL_QUIT, so they end through the same path as closing the window.
+    // No timer and no swap interval: unless paced, frames run as fast as they
+    // can, and the game's pace follows the frame rate. SDL turns SIGINT and
+    // SIGTERM into SDL_QUIT, so they end through the same path as closing
+    // the window.
     bool running = true;
     while (running) {
         SDL_Event event;
@@ -188,8 +232,10 @@ int main()
             break;
         RoutePaint();
         SDL_GL_SwapWindow(Window);
+        WaitForNextFrame();
     }
 
+    RouteClose();
     Destroy();
     SDL_Quit();
     return 1;

@@ -36,15 +36,17 @@ finish() {
 trap finish EXIT
 
 # start_game DATA_DIR LOG COMMAND...: Xvfb on a display number it picks
-# itself, then the game from its data folder.
+# itself, the first time, then the game from its data folder.
 start_game() {
     local data="$1" log="$2"
     shift 2
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-    xvfb_pid=$!
-    poll 20 "Xvfb gave no display number" "$xvfb_pid" test -s "$work/display"
-    export DISPLAY=":$(head -n1 "$work/display")"
-    echo "Xvfb on $DISPLAY, work in $work"
+    if [ -z "$xvfb_pid" ]; then
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+        xvfb_pid=$!
+        poll 20 "Xvfb gave no display number" "$xvfb_pid" test -s "$work/display"
+        export DISPLAY=":$(head -n1 "$work/display")"
+        echo "Xvfb on $DISPLAY, work in $work"
+    fi
     (cd "$data" && exec "$@") >"$work/$log" 2>&1 &
     game_pid=$!
 }

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The game's command line, on the real binary and with no screen needed: help
+# and version, and every refusal ends at once with exit code 2 and one line
+# naming what is wrong, losing nothing already written.
+#
+#   options_test.sh GAME WORK_DIR
+set -u
+game="$(realpath "$1")" work="$2"
+rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+# SDL's offscreen driver starts without a screen; no window is opened here.
+export SDL_VIDEODRIVER=offscreen
+
+fail() { echo "FAIL: $*"; exit 1; }
+
+# game_says CODE PATTERN ARGS...: exit code CODE, and PATTERN in what it printed.
+game_says() {
+    local code="$1" pattern="$2" status=0
+    shift 2
+    "$game" "$@" >out 2>err || status=$?
+    [ "$status" = "$code" ] || fail "$*: exit code $status, expected $code: $(cat err)"
+    [ "$code" = 0 ] || [ "$(wc -l <err)" = 1 ] || fail "$*: expected one line, got: $(cat err)"
+    grep -q -- "$pattern" out err || fail "$*: '$(cat out err)' does not say '$pattern'"
+}
+
+game_says 0 "fusewalker 1\." --version
+game_says 0 "Example" --help
+for option in --fps --record --play --window --version; do
+    grep -q -- "$option" out || fail "--help does not show $option"
+done
+game_says 2 "fusewalker: .*--fps" --fps 2000
+game_says 2 "fusewalker: .*not expected" round.rec
+game_says 2 '"/no/such/folder/round.rec"' --record /no/such/folder/round.rec
+game_says 2 '"missing.rec"' --play missing.rec
+
+printf 'pace 50\n0 click 1 2\n3 fly 1 2\n' >bad.rec
+printf 'kept\n' >kept.rec
+game_says 2 '"bad.rec" line 3' --record kept.rec --play bad.rec
+[ "$(cat kept.rec)" = kept ] || fail "a refused start wrote over the recording"
+printf 'pace 50\n0 click 1 2\n' >good.rec
+game_says 2 "write over" --record good.rec --play ./good.rec
+[ "$(sed -n 2p good.rec)" = "0 click 1 2" ] || fail "a refused start wrote over the recording it was to play"
+echo "options ok"
