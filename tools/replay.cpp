@@ -1,8 +1,9 @@
 // Plays the game without a window: a pbuffer stands in for the player's
 // window, and scripted or recorded input goes through the same routing layer
 // as the shells, so every frame runs and draws for real. A recording's
-// outcome lines are checked as they come: a replay that differs ends at once
-// (exit code 3), naming the frame.
+// outcome lines are checked as they come, and with --check the game's
+// soundness after every frame: a replay that differs or fails a check ends
+// at once (exit code 3), naming the frame.
 
 #include <algorithm>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include "app/recording.h"
 #include "app/session.h"
 #include "tools/png.h"
+#include "tools/replay_check.h"
 #include "tools/replay_dump.h"
 #include "tools/replay_options.h"
 #include "world/globals.h"
@@ -42,6 +44,18 @@ bool Listed(const std::vector<long>& frames, long frame)
 }
 
 // Empty when every listed frame is run.
+// The game as the frame finds it, with what the frame's input will do.
+FrameStart StartOf(long frame)
+{
+    bool clicked = false;
+    bool sized = false;
+    for (const ScriptLine& line : PlaybackActive() ? PlaybackEvents(frame) : std::vector<ScriptLine>()) {
+        clicked |= line.kind == ScriptEventKind::Click;
+        sized |= line.kind == ScriptEventKind::Size;
+    }
+    return StartOfFrame(clicked, sized);
+}
+
 std::string CheckFramesRun(const char* option, const std::vector<long>& list, long frames)
 {
     if (list.empty() || list.back() < frames)
@@ -99,9 +113,13 @@ int main(int argc, char** argv)
     RouteCreate();
 
     for (long frame = 0; frame < frames; ++frame) {
+        FrameStart start = StartOf(frame);
         RoutePaint();
         if (PlaybackFailed())
             return ReplayDiffers;
+        std::string problem = options.check ? CheckFrame(start) : "";
+        if (!problem.empty())
+            return Fail(ReplayDiffers, "frame " + std::to_string(frame) + ": " + problem);
         if (Listed(options.dumpAt, frame)) {
             fs::path path = out / ("state-" + std::to_string(frame) + ".txt");
             if (!WriteStateDump(path.string(), frame))

@@ -44,6 +44,9 @@ int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* o, std:
         ->delimiter(',')
         ->check(frame);
     app.add_option("--out", o->outDir, "Folder for the dumps and pictures (default: .)")->type_name("DIR");
+    app.add_flag("--check", o->check,
+                 "After every frame check that the crowd is finite and in the box, the score never goes down "
+                 "within a round and the screen is the one the rules give");
     int code = RunOptionParse(app, argc, argv, "fusewalker-replay", message);
     Tidy(&o->dumpAt);
     Tidy(&o->pngAt);

@@ -5,7 +5,7 @@
 
 // The replay's command line:
 //   [--data DIR] [--size WxH] [--frames N] [--script FILE] [--record FILE]
-//   [--dump-at F1,F2,...] [--png-at F1,F2,...] [--out DIR]
+//   [--dump-at F1,F2,...] [--png-at F1,F2,...] [--out DIR] [--check]
 
 struct ReplayOptions {
     std::string dataDir = ".";
@@ -17,6 +17,7 @@ struct ReplayOptions {
     std::vector<long> dumpAt; // ascending, no repeats
     std::vector<long> pngAt;
     std::string outDir = ".";
+    bool check = false; // check the game's soundness after every frame
 };
 
 // GoOn, or the code to exit with after showing the message (see app/options.h).

@@ -1,0 +1,60 @@
+#include "tools/replay_check.h"
+
+#include <cmath>
+
+#include "game/frame.h"
+#include "sim/physics.h"
+#include "world/globals.h"
+#include "world/particles.h"
+
+namespace {
+
+bool Finite(const Vec4& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+bool InTheBox(const Vec4& p) { return p.x >= -1.0f && p.x <= 1.0f && p.y >= FloorHeight && p.z >= 0.0f && p.z <= 1.0f; }
+
+const char* StateName(int state)
+{
+    switch (state) {
+    case Title: return "title";
+    case Playing: return "playing";
+    case Score: return "score";
+    default: return "no state";
+    }
+}
+
+// The state RunFrame must leave after a frame that began in `state`.
+int ExpectedState(int state, bool clicked)
+{
+    switch (state) {
+    case Title: return clicked ? Playing : Title;
+    case Playing: return RoundHasEnded() ? Score : Playing;
+    case Score: return clicked ? Title : Score;
+    default: return state;
+    }
+}
+
+} // namespace
+
+FrameStart StartOfFrame(bool clicked, bool sized) { return FrameStart{CurrentState, PlayerScore, clicked, sized}; }
+
+std::string CheckFrame(const FrameStart& start)
+{
+    // A size message sends the game back to the title before the frame runs.
+    int before = start.sized ? int(Title) : start.state;
+    for (int g = 0; g < ParticleCount; ++g) {
+        const Particle& p = particles[g];
+        if (!Finite(p.pos) || !Finite(p.vel))
+            return "particle " + std::to_string(g) + " is not finite";
+        if (before == Playing && !InTheBox(p.pos))
+            return "particle " + std::to_string(g) + " is outside the box after a step";
+    }
+    int expected = ExpectedState(before, start.clicked);
+    if (CurrentState != expected)
+        return std::string("the game is on the ") + StateName(CurrentState) + " screen, expected the " +
+               StateName(expected) + " screen";
+    // A round runs from the click on the title to the click that leaves the score.
+    if (before != Title && CurrentState != Title && PlayerScore < start.score)
+        return "the score went down from " + std::to_string(start.score) + " to " + std::to_string(PlayerScore);
+    return "";
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+// What a long unattended run checks after every frame (--check): nothing in
+// the crowd is NaN or infinite, every particle is in the box once a playing
+// frame has stepped, the score never goes down within a round, and the game
+// is in the state its rules give for the input the frame had.
+
+struct FrameStart {
+    int state; // before the frame's events
+    int score;
+    bool clicked; // the frame's events held a click
+    bool sized; // and a size message
+};
+
+FrameStart StartOfFrame(bool clicked, bool sized);
+
+// Empty when the game after the frame is sound, else what is wrong.
+std::string CheckFrame(const FrameStart& start);
