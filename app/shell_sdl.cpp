@@ -9,6 +9,7 @@
 #include <string>
 
 #include "app/events.h"
+#include "world/data_files.h"
 #include "world/globals.h"
 
 namespace {
@@ -165,6 +166,9 @@ bool HandleEvent(const SDL_Event& event)
 
 int main()
 {
+    char* programFolder = SDL_GetBasePath();
+    SetProgramPath(programFolder);
+    SDL_free(programFolder);
     ChooseVideoDrivers();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "fusewalker: no display available (set DISPLAY or run under a desktop)\n");

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "app/events.h"
+#include "world/data_files.h"
 #include "world/globals.h"
 #include "render/gl.h"
 
@@ -144,6 +145,9 @@ HWND CreateMainWindow(HINSTANCE instance, int showCommand)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    char programPath[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, programPath, MAX_PATH);
+    SetProgramPath(programPath);
     if (!CreateMainWindow(instance, SW_SHOWNORMAL))
         return 1;
 
