@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev
   g++-mingw-w64-x86-64
   xvfb xdotool x11-apps wine wine64
+  dpkg-dev desktop-file-utils
 )
 
 missing=()
