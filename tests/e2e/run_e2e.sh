@@ -35,6 +35,7 @@ case "$package" in
     game=("$(find "$work/unpacked" -path '*/bin/fusewalker')")
     ;;
 esac
+[ -n "${game[-1]}" ] || fail "no game in $package"
 step() { echo "${SECONDS}s: $*"; }
 step "playing ${game[*]}"
 start_game "$work/empty" game.log "${game[@]}"
