@@ -13,6 +13,7 @@
 #include "app/options.h"
 #include "app/pace.h"
 #include "app/session.h"
+#include "world/data_files.h"
 #include "world/globals.h"
 
 namespace {
@@ -202,6 +203,9 @@ int main(int argc, char** argv)
         PrintOptionMessage(code, message);
         return code;
     }
+    char* programFolder = SDL_GetBasePath();
+    SetProgramPath(programFolder);
+    SDL_free(programFolder);
     ChooseVideoDrivers();
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         ReportProblem("no display available (set DISPLAY or run under a desktop)");

@@ -14,6 +14,7 @@
 #include "app/pace.h"
 #include "app/session.h"
 #include "render/gl.h"
+#include "world/data_files.h"
 #include "world/globals.h"
 
 HDC DeviceContext = nullptr;
@@ -219,6 +220,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     Windowed = options.windowWidth > 0;
     WindowedWidth = options.windowWidth;
     WindowedHeight = options.windowHeight;
+    char programPath[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, programPath, MAX_PATH);
+    SetProgramPath(programPath);
     if (!CreateMainWindow(instance, SW_SHOWNORMAL)) {
         RouteClose();
         return 1;

@@ -81,10 +81,9 @@ unsigned char* Refuse(FILE* file, unsigned char* info, unsigned char* pixels)
 int BitmapWidth(const unsigned char* info) { return ReadS32(info + 4); }
 int BitmapHeight(const unsigned char* info) { return ReadS32(info + 8); }
 
-unsigned char* ReadBitmapFile(const char* fileName, unsigned char** outInfo)
+unsigned char* ReadBitmapFile(std::FILE* file, unsigned char** outInfo)
 {
     *outInfo = nullptr;
-    FILE* file = std::fopen(fileName, "rb");
     if (!file)
         return nullptr;
 

@@ -5,6 +5,7 @@
 
 #include "render/bitmap.h"
 #include "render/gl.h"
+#include "world/data_files.h"
 
 namespace {
 
@@ -63,7 +64,7 @@ void Upload(int width, int height, const unsigned char* rgba)
 void LoadFaceTexture()
 {
     unsigned char* info = nullptr;
-    unsigned char* pixels = ReadBitmapFile("face.bmp", &info);
+    unsigned char* pixels = ReadBitmapFile(OpenDataFile("face.bmp", "the people are drawn plain"), &info);
     unsigned char* rgba = pixels ? BitmapToRgba(info, pixels) : nullptr;
 
     glEnable(GL_TEXTURE_2D);

@@ -7,7 +7,8 @@ packages=(
   libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev
   libgtest-dev libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64
-  xvfb xdotool x11-apps wine wine64
+  xvfb xdotool x11-apps wine wine64 unzip
+  dpkg-dev desktop-file-utils
 )
 
 missing=()

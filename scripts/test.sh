@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the suite, the suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows build
-# cross-compiled and started under Wine.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the packages, and the
+# Windows build cross-compiled and played from its ZIP under Wine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -19,8 +19,14 @@ cmake --build "$root/build-asan" -j"$jobs"
 ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
   ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
 
-echo "== cross-compile the Windows shell and start it under Wine"
+echo "== cross-compile the Windows shell"
 cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON -DFW_XWD_CHECK="$root/build/tests/e2e/xwd_check"
+  -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON -DFW_XWD_CHECK="$root/build/tests/e2e/xwd_check" \
+  -DFW_REPLAY="$root/build/tools/fusewalker-replay"
 cmake --build "$root/build-win" -j"$jobs"
+
+echo "== the packages"
+"$root/scripts/package.sh"
+
+echo "== the Windows build under Wine, played from its ZIP"
 ctest --test-dir "$root/build-win" --output-on-failure

@@ -30,7 +30,7 @@ protected:
     {
         WriteFile("test.bmp", bytes);
         unsigned char* info = reinterpret_cast<unsigned char*>(1); // must be cleared on failure
-        unsigned char* pixels = ReadBitmapFile("test.bmp", &info);
+        unsigned char* pixels = ReadBitmapFile(std::fopen("test.bmp", "rb"), &info);
         return Loaded{pixels, info};
     }
 
@@ -162,7 +162,7 @@ TEST_F(BitmapReader, MalformedFilesAreRefusedWithNothingLeftAllocated)
     EXPECT_NE(Read(whole).pixels, nullptr) << "the uncut file";
     for (const char* name : {"absent.bmp", "."}) {
         unsigned char* info = reinterpret_cast<unsigned char*>(1);
-        EXPECT_EQ(ReadBitmapFile(name, &info), nullptr) << name;
+        EXPECT_EQ(ReadBitmapFile(std::fopen(name, "rb"), &info), nullptr) << name;
         EXPECT_EQ(info, nullptr) << name;
     }
 }

@@ -11,7 +11,7 @@ namespace {
 // libpng reports fatal errors by longjmp; nothing with a destructor may live
 // between setjmp and the calls that can fail, so the work is done here with
 // plain pointers prepared by the caller.
-bool WriteRows(std::FILE* file, int width, int height, png_bytep* rows) {
+bool WriteRows(std::FILE* file, int width, int height, png_bytep* rows, bool withAlpha) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!png) return false;
     png_infop info = png_create_info_struct(png);
@@ -25,11 +25,11 @@ bool WriteRows(std::FILE* file, int width, int height, png_bytep* rows) {
     }
     png_init_io(png, file);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 withAlpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
-    // Rows arrive as RGBA; libpng drops the fourth byte of every pixel.
-    png_set_filler(png, 0, PNG_FILLER_AFTER);
+    // Rows arrive as RGBA; without alpha libpng drops the fourth byte of every pixel.
+    if (!withAlpha) png_set_filler(png, 0, PNG_FILLER_AFTER);
     png_write_image(png, rows);
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -38,7 +38,7 @@ bool WriteRows(std::FILE* file, int width, int height, png_bytep* rows) {
 
 } // namespace
 
-bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba) {
+bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba, bool withAlpha) {
     // PNG allows up to 2^31 - 1 per side; keep well inside so a row's byte
     // count stays in range for every type it passes through.
     constexpr int MaxSide = 1 << 16;
@@ -53,7 +53,7 @@ bool WritePng(const std::string& path, int width, int height, const std::uint8_t
 
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (!file) return false;
-    const bool written = WriteRows(file, width, height, rows.data());
+    const bool written = WriteRows(file, width, height, rows.data(), withAlpha);
     const bool closed = std::fclose(file) == 0;
     if (!written || !closed) {
         std::remove(path.c_str());

@@ -6,8 +6,8 @@
 
 // rgba holds width * height pixels of four bytes, bottom row first, as
 // glReadPixels returns them. The picture is written opaque, red, green and
-// blue only: a framebuffer's alpha never shows on screen, and kept it would
-// make the cleared background see-through. Returns false if the size is out
-// of range, the file cannot be written or libpng fails; a failed write leaves
-// no file.
-bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba);
+// blue only, unless withAlpha: a framebuffer's alpha never shows on screen,
+// and kept it would make the cleared background see-through. Returns false
+// if the size is out of range, the file cannot be written or libpng fails; a
+// failed write leaves no file.
+bool WritePng(const std::string& path, int width, int height, const std::uint8_t* rgba, bool withAlpha = false);

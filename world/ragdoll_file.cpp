@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "world/data_files.h"
+
 namespace {
 
 // Template coordinates beyond this are no person at all; far larger values
@@ -36,9 +38,8 @@ bool IsSoundValue(float v, bool coordinate)
 
 } // namespace
 
-RagdollRead ReadRagdollFile(const char* fileName, Vec4 (&pose)[ParticlesPerPerson])
+RagdollRead ReadRagdollFile(std::FILE* file, Vec4 (&pose)[ParticlesPerPerson])
 {
-    FILE* file = std::fopen(fileName, "rb");
     if (!file)
         return RagdollRead::Missing;
 
@@ -68,7 +69,8 @@ RagdollRead ReadRagdollFile(const char* fileName, Vec4 (&pose)[ParticlesPerPerso
 
 void LoadRagdollTemplate()
 {
-    if (ReadRagdollFile("ragdoll.rag", RagdollTemplate) == RagdollRead::Ok)
+    std::FILE* file = OpenDataFile("ragdoll.rag", "the built-in pose stands in");
+    if (ReadRagdollFile(file, RagdollTemplate) == RagdollRead::Ok)
         return;
     for (int k = 0; k < ParticlesPerPerson; ++k)
         RagdollTemplate[k] = ShippedPose[k];

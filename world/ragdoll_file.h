@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdio>
+
 #include "world/particles.h"
 
 constexpr int RagdollFileBytes = ParticlesPerPerson * 16;
@@ -10,14 +12,15 @@ enum class RagdollRead {
     Unsound, // the file held values that are not finite or absurdly large; the pose is unchanged
 };
 
-// Reads a ragdoll pose: 15 records of four little-endian floats. A short file
-// fills the pose from its start and leaves the rest as it was; bytes after
-// the 15th record are not read.
-RagdollRead ReadRagdollFile(const char* fileName, Vec4 (&pose)[ParticlesPerPerson]);
+// Reads a ragdoll pose from an open file, which it closes (null: Missing):
+// 15 records of four little-endian floats. A short file fills the pose from
+// its start and leaves the rest as it was; bytes after the 15th record are
+// not read.
+RagdollRead ReadRagdollFile(std::FILE* file, Vec4 (&pose)[ParticlesPerPerson]);
 
 // The pose that ships as "ragdoll.rag", built into the program.
 extern const Vec4 ShippedPose[ParticlesPerPerson];
 
-// Reads "ragdoll.rag" into RagdollTemplate. When the file is missing or holds
+// Reads "ragdoll.rag", wherever the data files are, into RagdollTemplate. When the file is missing or holds
 // values that cannot make a sound crowd, the shipped pose stands in for it.
 void LoadRagdollTemplate();

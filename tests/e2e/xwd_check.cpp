@@ -1,7 +1,11 @@
 // Tells from an X window dump (xwd -root) which of the game's screens is
 // showing, so the end-to-end run can wait for each screen by polling.
 //
-//   xwd_check DUMP title-white|title-red|playing|score
+//   xwd_check DUMP title-white|title-red|playing|fuses|blasts|score
+//
+// fuses: playing with three fuse labels (the pointer resting at the top
+// right, out of the way); blasts: playing with no labels left and a score
+// shown; score: the score screen with a score above 0.
 //
 // Exit 0 when the dump shows that screen, 1 when it does not, 2 when the
 // dump cannot be read. One line of measurements goes to stdout either way.
@@ -73,6 +77,8 @@ const char* ReadDump(const char* path, Image* image)
 
 bool IsBlack(const Rgb& c) { return c.r < 24 && c.g < 24 && c.b < 24; }
 bool IsRed(const Rgb& c) { return c.r >= 150 && c.g < 90 && c.b < 90; }
+// The text's own red, darker than any painted red in the face texture.
+bool IsPureRed(const Rgb& c) { return c.r >= 200 && c.g < 60 && c.b < 60; }
 bool IsWhite(const Rgb& c) { return c.r >= 200 && c.g >= 200 && c.b >= 200; }
 // The room's walls and floor: light enough to see, hardly coloured.
 bool IsGrey(const Rgb& c)
@@ -93,13 +99,66 @@ double Detail(const Image& image, int from, int to)
     return pairs ? double(sharp) / double(pairs) : 0.0;
 }
 
+// Runs of rows in [top, bottom) x [left, width) with pure red on them, at
+// least six empty rows apart.
+int RedBands(const Image& image, int left, int top, int bottom)
+{
+    int bands = 0, emptyRun = 6;
+    for (int y = top; y < bottom; ++y) {
+        bool red = false;
+        for (int x = left; x < image.width && !red; ++x)
+            red = IsPureRed(image.At(x, y));
+        bands += red && emptyRun >= 6;
+        emptyRun = red ? 0 : emptyRun + 1;
+    }
+    return bands;
+}
+
+// Fuse labels: clusters of pure red over the crowd, up to 80 x 64 pixels.
+// Red in touching cells of 8 x 8 pixels is one cluster. With the pointer at
+// the top right the marker's lines run along the back and the right edge of
+// the crowd, outside the part searched.
+int Labels(const Image& image)
+{
+    constexpr int Cell = 8;
+    const int top = image.height * 6 / 10, right = image.width * 7 / 10;
+    const int columns = image.width / Cell + 1, rows = image.height / Cell + 1;
+    std::vector<char> red(size_t(columns) * size_t(rows), 0);
+    for (int y = top; y < image.height; ++y)
+        for (int x = 0; x < right; ++x)
+            if (IsPureRed(image.At(x, y)))
+                red[size_t(y / Cell * columns + x / Cell)] = 1;
+    int labels = 0;
+    for (int start = 0; start < columns * rows; ++start) {
+        if (!red[size_t(start)])
+            continue;
+        int left = columns, right = 0, up = rows, down = 0;
+        std::vector<int> todo = {start};
+        red[size_t(start)] = 0;
+        while (!todo.empty()) {
+            int cell = todo.back(), cx = cell % columns, cy = cell / columns;
+            todo.pop_back();
+            left = std::min(left, cx), right = std::max(right, cx), up = std::min(up, cy), down = std::max(down, cy);
+            for (int ny = std::max(cy - 1, 0); ny <= std::min(cy + 1, rows - 1); ++ny)
+                for (int nx = std::max(cx - 1, 0); nx <= std::min(cx + 1, columns - 1); ++nx)
+                    if (red[size_t(ny * columns + nx)]) {
+                        red[size_t(ny * columns + nx)] = 0;
+                        todo.push_back(ny * columns + nx);
+                    }
+        }
+        labels += right - left < 10 && down - up < 8;
+    }
+    return labels;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string screen = argc == 3 ? argv[2] : "";
-    if (screen != "title-white" && screen != "title-red" && screen != "playing" && screen != "score") {
-        std::fprintf(stderr, "usage: xwd_check DUMP title-white|title-red|playing|score\n");
+    if (screen != "title-white" && screen != "title-red" && screen != "playing" && screen != "fuses" &&
+        screen != "blasts" && screen != "score") {
+        std::fprintf(stderr, "usage: xwd_check DUMP title-white|title-red|playing|fuses|blasts|score\n");
         return 2;
     }
     Image image;
@@ -136,15 +195,22 @@ int main(int argc, char** argv)
     double floorDetail = Detail(image, image.height * 6 / 10, image.height);
     double wallDetail = Detail(image, image.height / 10, image.height * 45 / 100);
 
-    // Text alone on black: the title's six lines, or the score's one or two.
+    bool playing = blackShare <= 0.3 && greyShare >= 0.3 && floorDetail >= 0.02 && floorDetail >= 3 * wallDetail;
+    int labels = Labels(image);
+    // At the top right: the word "score", and under it the score once above 0.
+    int scoreBands = RedBands(image, image.width * 6 / 10, 0, image.height / 2);
+
+    // Text alone on black: the title's six lines, or the score's two.
     bool textScreen = blackShare >= 0.9 && text >= (screen == "score" ? 200 : 500);
     bool holds = screen == "title-white" ? textScreen && bands >= 5 && whiteText >= 0.9
                  : screen == "title-red" ? textScreen && bands >= 5 && redText >= 0.9
-                 : screen == "score"     ? textScreen && bands >= 1 && bands <= 2 && redText >= 0.9
-                                         : blackShare <= 0.3 && greyShare >= 0.3 && floorDetail >= 0.02 &&
-                                           floorDetail >= 3 * wallDetail;
-    std::printf("%s %s: black %.3f grey %.3f text %ld (red %.2f white %.2f) bands %d detail floor %.4f walls %.4f\n",
+                 : screen == "score"     ? textScreen && bands == 2 && redText >= 0.9
+                 : screen == "fuses"     ? playing && labels == 3
+                 : screen == "blasts"    ? playing && labels == 0 && scoreBands == 2
+                                         : playing;
+    std::printf("%s %s: black %.3f grey %.3f text %ld (red %.2f white %.2f) bands %d detail floor %.4f walls %.4f "
+                "labels %d score bands %d\n",
                 argv[2], holds ? "yes" : "no", blackShare, greyShare, text, redText, whiteText, bands, floorDetail,
-                wallDetail);
+                wallDetail, labels, scoreBands);
     return holds ? 0 : 1;
 }

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Makes the packages a player uses, into one folder (out/ unless given): the
+# Linux .deb and .tar.gz from a native Release build, and the Windows ZIP
+# from the MinGW-w64 cross build.
+#
+#   scripts/package.sh [OUT_DIR]
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+out="$(realpath -m "${1:-$root/out}")"
+jobs="$(nproc)"
+
+"$root/scripts/install-deps.sh"
+mkdir -p "$out"
+
+echo "== Linux: .deb and .tar.gz"
+# Only what the package holds is built, not the tools.
+cmake -S "$root" -B "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DFW_TESTS=OFF -DFW_BENCH=OFF \
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
+cmake --build "$root/build-release" -j"$jobs" --target fusewalker fusewalker_icons
+cpack --config "$root/build-release/CPackConfig.cmake" -B "$out"
+
+echo "== Windows: ZIP"
+cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
+cmake --build "$root/build-win" -j"$jobs" --target fusewalker
+cpack --config "$root/build-win/CPackConfig.cmake" -B "$out"
+
+rm -rf "$out/_CPack_Packages"
+ls -l "$out"
