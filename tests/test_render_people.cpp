@@ -235,8 +235,11 @@ TEST(PeopleBatch, PlayingFramesComeOutPixelForPixelAsStripByStrip)
         DrawPlayingScene(drawPeople);
         return HeadlessReadPixels();
     };
-    for (auto [width, height] : {std::pair{160, 120}, std::pair{1024, 768}}) {
-        ASSERT_TRUE(HeadlessOpen(width, height));
+    // One pbuffer for both windows, the smaller one's square viewport in its
+    // corner: closing a context unloads Mesa's driver, and the leak checker
+    // then counts what the driver still held as leaked.
+    ASSERT_TRUE(HeadlessOpen(1024, 768));
+    for (auto [width, height] : {std::pair{1024, 768}, std::pair{160, 120}}) {
         ScreenWidth = width;
         ScreenHeight = height;
         SetUpRendering();
