@@ -1,5 +1,6 @@
 #include "app/events.h"
 
+#include "app/heap_policy.h"
 #include "app/input.h"
 #include "game/frame.h"
 #include "world/globals.h"
@@ -8,6 +9,7 @@
 
 void RouteCreate()
 {
+    KeepFreedHeapForReuse();
     FrameClock = 0.0f;
     SetUpRendering();
 }

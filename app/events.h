@@ -7,8 +7,8 @@
 // Closing the window is the shell's own business: the game keeps nothing
 // that needs releasing.
 
-// The window exists and its context is current: clock to 0, render set-up,
-// first round.
+// The window exists and its context is current: freed heap kept for reuse,
+// clock to 0, render set-up, first round.
 void RouteCreate();
 
 // Any size message (resize, minimise, restore): render set-up and a new round.
