@@ -1,5 +1,6 @@
 #include "app/events.h"
 
+#include "app/heap_policy.h"
 #include "app/input.h"
 #include "app/playback.h"
 #include "app/recording.h"
@@ -107,6 +108,7 @@ void Deliver(const ScriptLine& line)
 
 void RouteCreate()
 {
+    KeepFreedHeapForReuse();
     FramesRun = 0;
     FrameClock = 0.0f;
     PlayedDisplayWidth = ScreenWidth;

@@ -8,7 +8,8 @@
 // ends. All but the mouse routes need the OpenGL context current.
 
 // The window exists, ScreenWidth and ScreenHeight hold its size and its
-// context is current: clock to 0, render set-up, first round.
+// context is current: freed heap kept for reuse, clock to 0, render set-up,
+// first round.
 void RouteCreate();
 
 // Any size message (resize, minimise, restore): render set-up and a new

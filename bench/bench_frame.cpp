@@ -1,78 +1,92 @@
-// One playing frame of the mid-round crowd in a 1024 x 768 headless context,
-// split into its drawing and its simulation, and whole as the paint handler
-// runs it (RunFrame, then glFinish so the drawing is really done).
+// One playing frame of the mid-round crowd, with the crowd drawn both ways
+// (the game's batch and the plain per-strip reference), at three window
+// sizes: 64 x 48, where rasterizing costs almost nothing and what is left is
+// handing the crowd to OpenGL, and two real displays. A frame is what the
+// game's playing state runs, then glFinish so the drawing is really done.
 // Timed by the clock on the wall: the software renderer draws on threads of
 // its own.
 
 #include <unistd.h>
 
+#include <string>
+
 #include <benchmark/benchmark.h>
 
 #include "app/events.h"
 #include "app/headless.h"
-#include "game/frame.h"
-#include "world/globals.h"
 #include "game/view.h"
 #include "render/gl.h"
+#include "render/people.h"
+#include "render/reference_people.h"
 #include "render/room.h"
 #include "sim/physics.h"
 #include "tests/game_snapshot.h"
 #include "tests/scenes.h"
+#include "world/globals.h"
 
 namespace {
 
-constexpr int DisplayWidth = 1024;
-constexpr int DisplayHeight = 768;
+struct Size {
+    int width, height;
+};
 
-// The playing frame's starting point, or null when no context could be had.
-const GameSnapshot* PlayingFrame()
+const Size Sizes[] = {{64, 48}, {1024, 768}, {1920, 1080}};
+
+// The crowd the frame starts from, made once from the game's own files.
+const GameSnapshot& MidRound()
 {
-    static const GameSnapshot* snapshot = [] () -> const GameSnapshot* {
-        if (chdir(FW_DATA_DIR) != 0 || !HeadlessOpen(DisplayWidth, DisplayHeight))
-            return nullptr;
-        ScreenWidth = DisplayWidth;
-        ScreenHeight = DisplayHeight;
-        RouteCreate();
-        MidRoundCrowd();
-        return new GameSnapshot(TakeSnapshot());
-    }();
+    static const GameSnapshot snapshot = (MidRoundCrowd(), TakeSnapshot());
     return snapshot;
 }
 
-template <void (*Run)()>
-void PlayingFrameBenchmark(benchmark::State& state)
+// A pbuffer of the size and the game's render set-up for it, as a window
+// of that size gets at creation; false when no context could be had.
+bool OpenDisplay(Size size)
 {
-    const GameSnapshot* start = PlayingFrame();
-    if (!start) {
+    static Size open = {0, 0};
+    if (open.width == size.width && open.height == size.height)
+        return true;
+    open = {0, 0};
+    if (chdir(FW_DATA_DIR) != 0 || !HeadlessOpen(size.width, size.height))
+        return false;
+    ScreenWidth = size.width;
+    ScreenHeight = size.height;
+    RouteCreate();
+    open = size;
+    return true;
+}
+
+void PlayingFrame(benchmark::State& state, Size size, void (*drawPeople)())
+{
+    if (!OpenDisplay(size)) {
         state.SkipWithError("no headless OpenGL context");
         return;
     }
+    const GameSnapshot& start = MidRound();
     for (auto _ : state) {
         state.PauseTiming();
-        RestoreSnapshot(*start);
+        RestoreSnapshot(start);
         glFinish();
         state.ResumeTiming();
-        Run();
+        SetUpScene();
+        DrawPlayingScene(drawPeople);
+        StepSimulation(TimeStep);
+        glFinish();
     }
 }
 
-void DrawOnly()
-{
-    SetUpScene();
-    DrawPlayingScene();
-    glFinish();
-}
-
-void StepOnly() { StepSimulation(TimeStep); }
-
-void WholeFrame()
-{
-    RunFrame();
-    glFinish();
-}
+// Size by size, the two ways side by side.
+const bool Registered = [] {
+    for (Size size : Sizes) {
+        std::string at = "/" + std::to_string(size.width) + "x" + std::to_string(size.height);
+        benchmark::RegisterBenchmark(("PlayingFrame/PerStrip" + at).c_str(), PlayingFrame, size, ReferenceDrawPeople)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(("PlayingFrame/Batched" + at).c_str(), PlayingFrame, size, DrawPeople)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
+    return true;
+}();
 
 } // namespace
-
-BENCHMARK(PlayingFrameBenchmark<DrawOnly>)->Name("Frame/DrawPlayingScene")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(PlayingFrameBenchmark<StepOnly>)->Name("Frame/StepSimulation")->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(PlayingFrameBenchmark<WholeFrame>)->Name("Frame/RunFrame")->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -3,7 +3,6 @@
 #include "world/globals.h"
 #include "render/font.h"
 #include "render/gl.h"
-#include "render/people.h"
 // Upward, by the game's rules: the playing scene lights a pending fuse
 // between drawing the marker and the room.
 #include "sim/fuse.h"
@@ -60,14 +59,14 @@ void DrawCursorMarker()
     glEnd();
 }
 
-void DrawPlayingScene()
+void DrawPlayingScene(void (*drawPeople)())
 {
     glLineWidth(5.0f);
     DrawCursorMarker();
     LightFuse();
     DrawRoom();
     glEnable(GL_TEXTURE_2D);
-    DrawPeople();
+    drawPeople();
     glDisable(GL_TEXTURE_2D);
     SetColour(1.0f, 0.0f, 0.0f, 1.0f);
     DrawNumber(PlayerScore, Vec4(0.95f, 0.0f, 0.15f), 0.05f);
