@@ -20,8 +20,8 @@
 #include "render/reference_people.h"
 #include "render/room.h"
 #include "sim/physics.h"
-#include "tests/game_snapshot.h"
-#include "tests/scenes.h"
+#include "scenes/game_snapshot.h"
+#include "scenes/scenes.h"
 #include "world/globals.h"
 
 namespace {

@@ -28,8 +28,7 @@ void DrawStrips(const StripVertex* vertices, int strips)
     }
 }
 
-} // namespace
-
+// g is the global index of the person's head particle; side picks arm or leg 0 or 1.
 void DrawHead(unsigned int g)
 {
     BeginBodyPart();
@@ -61,6 +60,8 @@ void DrawArm(unsigned int g, int side)
     ArmStrips(g, side, strips);
     DrawStrips(strips, 2);
 }
+
+} // namespace
 
 void ReferenceDrawPeople()
 {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/crowd_hash.h"
+#include "scenes/crowd_hash.h"
 #include "tests/headless_fixture.h"
 #include "tests/test_files.h"
 

@@ -15,8 +15,8 @@
 #include "sim/fuse.h"
 #include "sim/physics.h"
 #include "sim/reference_step.h"
-#include "tests/game_snapshot.h"
-#include "tests/scenes.h"
+#include "scenes/game_snapshot.h"
+#include "scenes/scenes.h"
 #include "world/particles.h"
 
 namespace {

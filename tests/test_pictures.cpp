@@ -18,6 +18,8 @@
 #include "app/headless.h"
 #include "app/playback.h"
 #include "app/script.h"
+#include "tests/test_files.h"
+#include "tools/png.h"
 #include "world/globals.h"
 
 namespace {
@@ -81,4 +83,30 @@ TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPicture)
             << picture.name << " after frame " << picture.frame;
     }
     std::filesystem::current_path(started);
+}
+
+TEST(Pictures, WrittenTopRowFirstOpaqueOrWithAlphaAndRefusedWithoutAFile)
+{
+    TempWorkDir dir;
+    const int w = 5, h = 3; // odd width: no row padding may creep in
+    std::vector<uint8_t> bottomUp;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            bottomUp.insert(bottomUp.end(), {uint8_t(x * 50), uint8_t(y * 100), uint8_t(7 + x + y), uint8_t(255 - x)});
+    for (bool withAlpha : {false, true}) {
+        ASSERT_TRUE(WritePng("picture.png", w, h, bottomUp.data(), withAlpha));
+        std::vector<uint8_t> read = ReadPng("picture.png", w, h);
+        ASSERT_EQ(read.size(), bottomUp.size());
+        for (int y = 0; y < h; ++y)
+            for (int i = 0; i < w * 4; ++i) {
+                uint8_t want = bottomUp[size_t((h - 1 - y) * w * 4 + i)];
+                EXPECT_EQ(read[size_t(y * w * 4 + i)], i % 4 == 3 && !withAlpha ? 255 : want) << y << "," << i;
+            }
+    }
+    const uint8_t one[4] = {};
+    for (auto [width, height] : {std::pair{0, 1}, std::pair{1, -4}, std::pair{1 << 20, 1}})
+        EXPECT_FALSE(WritePng("refused.png", width, height, one)) << width << " x " << height;
+    EXPECT_FALSE(WritePng("refused.png", 1, 1, nullptr));
+    EXPECT_FALSE(WritePng("no_such_dir/x.png", 1, 1, one));
+    EXPECT_FALSE(std::filesystem::exists("refused.png"));
 }

@@ -12,7 +12,7 @@
 #include "sim/fuse.h"
 #include "sim/physics.h"
 #include "tests/headless_fixture.h"
-#include "tests/scenes.h"
+#include "scenes/scenes.h"
 #include "tests/test_files.h"
 #include "world/globals.h"
 #include "world/particles.h"

@@ -11,7 +11,7 @@
 #include "game/frame.h"
 #include "render/gl.h"
 #include "tests/headless_fixture.h"
-#include "tests/scenes.h"
+#include "scenes/scenes.h"
 #include "world/globals.h"
 #include "world/particles.h"
 #include "world/round.h"

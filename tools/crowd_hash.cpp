@@ -4,7 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "tests/crowd_hash.h"
+#include "scenes/crowd_hash.h"
 
 int main()
 {

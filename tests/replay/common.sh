@@ -28,6 +28,3 @@ field() { sed -n "s/.*\"$2\":\(-\?[0-9]*\).*/\1/p" "$1.out"; }
 header() { head -n 1 "$1" | sed -n "s/.* $2 \([^ ]*\).*/\1/p"; }
 expect_field() { [ "$(field "$1" "$2")" = "$3" ] || fail "$1: $2 is not $3 in the summary: $(cat "$1.out")"; }
 expect_header() { [ "$(header "$1" "$2")" = "$3" ] || fail "$1: $2 is not $3 in: $(head -n 1 "$1")"; }
-
-# Heads (every 15th particle) of a dump with the given standing (0 or 1).
-heads() { awk -v s="$2" 'NR > 1 && $1 % 15 == 0 && $8 == s' "$1" | wc -l; }

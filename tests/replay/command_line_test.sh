@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Bad command lines and malformed scripts are refused before anything runs:
-# exit code 2, one line on standard error saying what is wrong, no output.
-# (The parsers' own tests go through every kind of bad line and option.)
+# The replay's command line: bad options and malformed scripts are refused
+# before anything runs (exit code 2, one line on standard error saying what
+# is wrong, no output), and what it is asked for lands where it is asked.
 source "$(dirname "$0")/common.sh"
 
 # refused NAME PATTERN ARGS...
@@ -16,21 +16,24 @@ refused() {
 }
 
 printf '0 click 1 2\n\n# fine so far\n3 jump 1 2\n' >jump.script
-refused jump "line 4" --script jump.script
-printf '0 size\n-4 move 1 2\n' >negative.script
-refused negative "line 2" --script negative.script
-head -c 3000 /dev/urandom >noise.script
-run noise --data "$data" --size 64x48 --frames 5 --script noise.script
-[ "$status" = 0 ] || [ "$status" = 2 ] || fail "random bytes as a script gave exit code $status"
-
+refused jump '"jump.script" line 4' --script jump.script
 refused missing 'cannot read "does-not-exist.script"' --script does-not-exist.script
-refused folder 'cannot read "."' --script .
 refused option "--fast" --fast
 refused size "--size" --size 1024by768
-refused frames "--frames" --frames -1
 refused late "never run" --png-at 5
 refused nodata "--data" --data "$work/no-such-folder"
-refused novalue "--script" --script
 played help --help
 grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
-echo "errors ok"
+
+# Pictures alone, of the window's size, in a folder named from where the
+# replay started; a data folder without the game's files still plays.
+mkdir empty-data
+played pictures --data empty-data --size 200x150 --frames 3 --png-at 0,2 --out shots
+for png in shots/frame-0.png shots/frame-2.png; do
+    # The signature, then the width and height in the header chunk.
+    [ "$(od -An -N24 -tx1 "$png" | tr -d ' \n')" = 89504e470d0a1a0a0000000d49484452000000c800000096 ] ||
+        fail "$png is not a 200 x 150 PNG"
+done
+[ ! -e empty-data/shots ] || fail "the output folder was made inside the data folder"
+expect_field pictures standing 1000
+echo "command line ok"

@@ -5,7 +5,7 @@
 #include <initializer_list>
 
 #include "world/globals.h"
-#include "tests/scenes.h"
+#include "scenes/scenes.h"
 #include "world/particles.h"
 
 // The fixed scene whose crowd must come out bit for bit the same on every

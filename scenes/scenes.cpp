@@ -1,4 +1,4 @@
-#include "tests/scenes.h"
+#include "scenes/scenes.h"
 
 #include "game/frame.h"
 #include "world/globals.h"
