@@ -1,5 +1,5 @@
 // The text forms a player or a tool hands the game: scripts and recordings,
-// the game's and the replay's command lines, and the frame pace.
+// the game's command line, and the frame pace.
 #include <string>
 #include <vector>
 
@@ -8,25 +8,13 @@
 #include "app/options.h"
 #include "app/pace.h"
 #include "app/script.h"
-#include "tools/replay_options.h"
 
 namespace {
 
-template <class Parse>
-int ParseArgs(std::vector<const char*> args, Parse parse, std::string* message)
+int Game(std::vector<const char*> args, GameOptions* options, std::string* message)
 {
-    args.insert(args.begin(), "program");
-    return parse(int(args.size()), args.data(), message);
-}
-
-int Game(std::vector<const char*> args, GameOptions* o, std::string* message)
-{
-    return ParseArgs(args, [o](int argc, const char* const* argv, std::string* m) { return ParseGameOptions(argc, argv, o, m); }, message);
-}
-
-int Replay(std::vector<const char*> args, ReplayOptions* o, std::string* message)
-{
-    return ParseArgs(args, [o](int argc, const char* const* argv, std::string* m) { return ParseReplayOptions(argc, argv, o, m); }, message);
+    args.insert(args.begin(), "fusewalker");
+    return ParseGameOptions(int(args.size()), args.data(), options, message);
 }
 
 } // namespace
@@ -116,28 +104,6 @@ TEST(Options, TheGameTakesItsOptionsAndRefusesAnythingElseInOneLine)
         EXPECT_EQ(Game(args, &unused, &message), ExitBadCommandLine) << args[0];
         EXPECT_EQ(message.rfind("fusewalker: ", 0), 0u) << message;
         EXPECT_EQ(message.find('\n'), std::string::npos) << message;
-    }
-}
-
-TEST(Options, TheReplayReadsItsOptionsTheSameWay)
-{
-    ReplayOptions o;
-    std::string message;
-    ASSERT_EQ(Replay({"--size", "256x192", "--frames", "50", "--script", "s.txt", "--dump-at", "49,3,10,3",
-                      "--png-at", "0", "--out", "o", "--record", "r.rec"},
-                     &o, &message),
-              GoOn)
-        << message;
-    EXPECT_TRUE(o.width == 256 && o.height == 192 && o.frames == 50 && o.scriptPath == "s.txt" && o.outDir == "o" &&
-                o.recordPath == "r.rec");
-    EXPECT_EQ(o.dumpAt, (std::vector<long>{3, 10, 49})) << "sorted, repeats dropped";
-    EXPECT_EQ(o.pngAt, (std::vector<long>{0}));
-    for (const auto& args : std::vector<std::vector<const char*>>{
-             {"--frames", "-1"}, {"--size", "1024by768"}, {"--dump-at", "-3"}, {"--dump-at", "1,x"},
-             {"--data", "no-such-folder"}, {"--script"}}) {
-        ReplayOptions unused;
-        EXPECT_EQ(Replay(args, &unused, &message), ExitBadCommandLine) << args[0];
-        EXPECT_EQ(message.rfind("fusewalker-replay: ", 0), 0u) << message;
     }
 }
 
