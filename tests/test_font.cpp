@@ -1,3 +1,6 @@
+// The vector font at its edges: characters without a glyph, lengths of zero
+// or less, numbers below one and of ten digits. (The docs pictures show the
+// glyphs themselves in use.)
 #include <climits>
 #include <string>
 #include <vector>
@@ -6,59 +9,42 @@
 
 #include "render/font.h"
 #include "render/gl.h"
-#include "tests/gl_recorder.h"
 #include "tests/headless_fixture.h"
 
 namespace {
 
-// The glyphs these tests draw, as the font is designed: segments named by
-// where they sit in the cell, in the order the font draws them.
-enum : int { Top = 1, UL = 2, Mid = 4, UR = 8, LL = 16, Bottom = 32, LR = 64, Centre = 128 };
-const int Digits[10] = {Top | UL | UR | LL | Bottom | LR, UR | LR, Top | Mid | UR | LL | Bottom,
-                        Top | Mid | UR | Bottom | LR, UL | Mid | UR | LR, Top | UL | Mid | Bottom | LR,
-                        UL | Mid | LL | Bottom | LR, Top | UR | LR, Top | UL | Mid | UR | LL | Bottom | LR,
-                        Top | UL | Mid | UR | LR};
-
-int LetterMask(char c)
-{
-    switch (c) {
-    case 'a': return Top | Mid | UR | LL | Bottom | LR;
-    case 'b': return UL | Mid | LL | Bottom | LR;
-    case 'c': return Top | UL | LL | Bottom;
-    case 'e': return Top | UL | Mid | UR | LL | Bottom;
-    case 'o': return Top | UL | UR | LL | Bottom | LR;
-    case 'r': return Top | UL | LL;
-    case 's': return Top | UL | Mid | Bottom | LR;
-    case 'x': return Top | Bottom | Centre;
-    default: return 0; // no glyph, or not one these tests use
-    }
-}
-
-// Segment ends in sizes from the cell's anchor: x0, y0, x1, y1.
-const float SegmentEnds[8][4] = {{-0.5f, 1, 0.5f, 1}, {-0.5f, 1, -0.5f, 0}, {-0.5f, 0, 0.5f, 0},
-                                 {0.5f, 1, 0.5f, 0},  {-0.5f, 0, -0.5f, -1}, {-0.5f, -1, 0.5f, -1},
-                                 {0.5f, 0, 0.5f, -1}, {0, 1, 0, -1}};
-
-struct Segment {
-    float x0, y0, x1, y1;
+struct Drawn {
+    int lines;
+    float left; // leftmost x of any line, in the caller's units
 };
 
-// What text should draw: the last character first, 1.5 sizes left of the
-// anchor, each one a cell further left.
-std::vector<Segment> Expected(const std::string& text, bool number, Vec4 at, float size)
+// What draw hands OpenGL, through feedback mode: with identity matrices and a
+// viewport of 2 x 2 at (-1, -1), a line's window x is the x it was given.
+// Drawn with texturing on and depth testing off, which the font must undo.
+template <class Draw>
+Drawn Record(Draw draw)
 {
-    std::vector<Segment> out;
-    for (size_t k = 1; k <= text.size(); ++k) {
-        char c = text[text.size() - k];
-        int mask = number ? Digits[c - '0'] : LetterMask(c);
-        float x = at.x - 1.5f * size * float(k);
-        for (int bit = 0; bit < 8; ++bit)
-            if (mask & (1 << bit)) {
-                const float* e = SegmentEnds[bit];
-                out.push_back({x + e[0] * size, at.y + e[1] * size, x + e[2] * size, at.y + e[3] * size});
-            }
+    glViewport(-1, -1, 2, 2);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    static std::vector<GLfloat> buffer(1 << 16);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    GLint count = glRenderMode(GL_RENDER);
+    EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    Drawn drawn = {0, 1e9f};
+    for (GLint i = 0; i < count; i += 5) {
+        EXPECT_TRUE(GLint(buffer[size_t(i)]) == GL_LINE_TOKEN || GLint(buffer[size_t(i)]) == GL_LINE_RESET_TOKEN);
+        drawn.lines += 1;
+        drawn.left = std::min({drawn.left, buffer[size_t(i) + 1], buffer[size_t(i) + 3]});
     }
-    return out;
+    return drawn;
 }
 
 class VectorFont : public HeadlessGlTest {
@@ -68,68 +54,54 @@ protected:
         HeadlessGlTest::SetUp();
         InitFontTables();
     }
-
-    // Records draw, begun with the state opposite to what text leaves, and
-    // expects exactly the segments of want at depth z in the caller's green.
-    static void Expect(void (*draw)(), const std::vector<Segment>& want, float z, const std::string& what)
-    {
-        SCOPED_TRACE(what);
-        glEnable(GL_TEXTURE_2D);
-        glDisable(GL_DEPTH_TEST);
-        glColor4f(0.0f, 1.0f, 0.0f, 1.0f);
-        Fed fed = RecordFeedback(draw);
-        EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
-        EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
-        ASSERT_EQ(fed.lines.size(), want.size());
-        for (size_t i = 0; i < want.size(); ++i) {
-            const FedPrimitive& l = fed.lines[i];
-            EXPECT_TRUE(Near(l[0], want[i].x0, want[i].y0, z, 2e-5f) && Near(l[1], want[i].x1, want[i].y1, z, 2e-5f))
-                << "line " << i << ": " << l[0] << " - " << l[1];
-            EXPECT_TRUE(l[0].r == 0.0f && l[0].g == 1.0f && l[0].b == 0.0f) << "line " << i;
-        }
-    }
 };
 
 const Vec4 Anchor(0.875f, 0.125f, 0.5f);
-std::string text;
-int length, value;
-void DrawText() { DrawString(text.data(), length, Anchor, 0.05f); }
-void DrawValue() { DrawNumber(value, Anchor, 0.05f); }
 
 } // namespace
 
-TEST_F(VectorFont, TextRunsLeftFromItsAnchorAndCharactersWithoutAGlyphKeepTheirCell)
+TEST_F(VectorFont, CharactersWithoutAGlyphKeepTheirCellAndOnlyLengthCharactersAreRead)
 {
-    // Spaces and characters without a glyph keep their cell and draw nothing;
-    // only length characters are read.
+    // Lines of the glyphs drawn, and where the leftmost cell's left edge lies:
+    // cell n is centred 1.5 sizes n left of the anchor, half a size wide each side.
     const struct {
-        std::string text, drawn;
-        int length;
-    } cases[] = {{"score", "score", 5},
-                 {"aZb", "a b", 3},
-                 {"xy", "x", 1},
-                 {"abc", "", -4},
-                 {std::string("AZ09|}~`\x7f\x01\xc8\xff"), "", 12}};
+        std::string text;
+        int length, lines, leftmostCell;
+    } cases[] = {{"score", 5, 24, 5},
+                 {"aZb", 3, 6 + 5, 3},
+                 {"xy", 1, 3, 1},
+                 {"abc", 0, 0, 0},
+                 {"abc", -4, 0, 0},
+                 {std::string("AZ09|}~`\x7f\x01\xc8\xff a"), 14, 6, 1}};
     for (const auto& c : cases) {
-        text = c.text;
-        length = c.length;
-        Expect(DrawText, Expected(c.drawn, false, Anchor, 0.05f), Anchor.z, c.text);
+        Drawn drawn = Record([&c] { DrawString(c.text.data(), c.length, Anchor, 0.05f); });
+        EXPECT_EQ(drawn.lines, c.lines) << c.text;
+        if (c.lines > 0) {
+            EXPECT_NEAR(drawn.left, Anchor.x - 0.075f * float(c.leftmostCell) - 0.025f, 1e-5f) << c.text;
+        }
     }
-    Expect([] { DrawString(nullptr, 0, Anchor, 0.05f); }, {}, Anchor.z, "null text");
+    EXPECT_EQ(Record([] { DrawString(nullptr, 0, Anchor, 0.05f); }).lines, 0);
 }
 
-TEST_F(VectorFont, NumbersDrawEveryDigitLeastSignificantFirstAndNothingBelowOne)
+TEST_F(VectorFont, NumbersDrawEveryDigitAndNothingBelowOne)
 {
-    for (int v : {7, 10, 1005, 1234567890, INT_MAX, 0, -7, INT_MIN}) {
-        value = v;
-        Expect(DrawValue, Expected(v > 0 ? std::to_string(v) : "", true, Anchor, 0.05f), Anchor.z, std::to_string(v));
+    // Segments per digit: 0 has six, 1 two, ... 8 all seven.
+    const int segments[10] = {6, 2, 5, 5, 4, 5, 5, 3, 7, 5};
+    for (int value : {7, 10, 1005, 1234567890, INT_MAX, 0, -7, INT_MIN}) {
+        int lines = 0, digits = 0;
+        for (int v = value; v > 0; v /= 10, ++digits)
+            lines += segments[v % 10];
+        Drawn drawn = Record([value] { DrawNumber(value, Anchor, 0.05f); });
+        EXPECT_EQ(drawn.lines, lines) << value;
+        if (digits > 0) {
+            EXPECT_LE(drawn.left, Anchor.x - 0.075f * float(digits) + 0.025f + 1e-5f) << value;
+        }
     }
     // The distance between the outer digit anchors; -1.5 sizes below one.
     const struct {
         int value;
         float size, width;
-    } widths[] = {{9, 0.1f, 0.0f},   {10, 0.1f, 0.15f},         {999, 0.1f, 0.3f},
-                  {123, 0.2f, 0.6f}, {INT_MAX, 0.05f, 0.675f}, {0, 0.1f, -0.15f}};
+    } widths[] = {{9, 0.1f, 0.0f}, {10, 0.1f, 0.15f}, {999, 0.1f, 0.3f}, {INT_MAX, 0.05f, 0.675f}, {0, 0.1f, -0.15f}};
     for (const auto& w : widths)
         EXPECT_NEAR(NumberWidth(w.value, w.size), w.width, 1e-6f) << w.value;
 }

@@ -27,7 +27,10 @@ game_says 0 "Example" --help
 for option in --fps --record --play --window --version; do
     grep -q -- "$option" out || fail "--help does not show $option"
 done
-game_says 2 "fusewalker: .*--fps" --fps 2000
+for bad in "--fps 2000" "--fps -1" "--fps 2.5" "--window 320" "--window 0x240" "--window 9000x100" "--record"; do
+    # shellcheck disable=SC2086
+    game_says 2 "fusewalker: .*${bad%% *}" $bad
+done
 game_says 2 "fusewalker: .*not expected" round.rec
 game_says 2 '"/no/such/folder/round.rec"' --record /no/such/folder/round.rec
 game_says 2 '"missing.rec"' --play missing.rec

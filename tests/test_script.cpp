@@ -1,23 +1,12 @@
-// The text forms a player or a tool hands the game: scripts and recordings,
-// the game's command line, and the frame pace.
+// Scripts and recordings as the game and the replay read and write them,
+// and the frame pace. (The command lines are tried on the programs themselves.)
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "app/options.h"
 #include "app/pace.h"
 #include "app/script.h"
-
-namespace {
-
-int Game(std::vector<const char*> args, GameOptions* options, std::string* message)
-{
-    args.insert(args.begin(), "fusewalker");
-    return ParseGameOptions(int(args.size()), args.data(), options, message);
-}
-
-} // namespace
 
 TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
 {
@@ -75,36 +64,6 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
     EXPECT_LT(garbage.error.size(), 120u) << garbage.error;
     for (char c : garbage.error)
         EXPECT_TRUE(c >= 0x20 && c < 0x7f) << "byte " << int(static_cast<unsigned char>(c)) << " in " << garbage.error;
-}
-
-TEST(Options, TheGameTakesItsOptionsAndRefusesAnythingElseInOneLine)
-{
-    GameOptions o;
-    std::string message;
-    ASSERT_EQ(Game({}, &o, &message), GoOn);
-    EXPECT_TRUE(o.fps == -1 && o.record.empty() && o.play.empty() && o.windowWidth == 0);
-    ASSERT_EQ(Game({"--fps", "50", "--record", "r.rec", "--play=p.rec", "--window", "320x240"}, &o, &message), GoOn)
-        << message;
-    EXPECT_TRUE(o.fps == 50 && o.record == "r.rec" && o.play == "p.rec" && o.windowWidth == 320 &&
-                o.windowHeight == 240);
-
-    for (const char* option : {"--help", "--version"}) {
-        GameOptions unused;
-        EXPECT_EQ(Game({option}, &unused, &message), ExitAfterHelp) << option;
-        EXPECT_NE(message.find(option == std::string("--help") ? "--window WxH" : "fusewalker 1."), std::string::npos)
-            << message;
-    }
-    const std::vector<std::vector<const char*>> bad = {
-        {"--fast"}, {"round.rec"}, {"--fps"}, {"--fps", "1001"}, {"--fps", "-1"}, {"--fps", "ten"},
-        {"--fps", "2.5"}, {"--window", "320"}, {"--window", "0x240"}, {"--window", "320x240x2"},
-        {"--window", "9000x100"}, {"--record"},
-    };
-    for (const auto& args : bad) {
-        GameOptions unused;
-        EXPECT_EQ(Game(args, &unused, &message), ExitBadCommandLine) << args[0];
-        EXPECT_EQ(message.rfind("fusewalker: ", 0), 0u) << message;
-        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
-    }
 }
 
 TEST(Pace, DeadlinesStayAPeriodApartAndALongStallStartsAfresh)
