@@ -2,8 +2,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,55 +47,4 @@ inline void CopyDataFile(const char* name)
 {
     std::filesystem::copy_file(std::filesystem::path(FW_DATA_DIR) / name, name,
                                std::filesystem::copy_options::overwrite_existing);
-}
-
-// Crafted BMP files: the header fields the reader looks at.
-struct BmpFields {
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;
-    uint32_t sizeImage = 0;
-    uint32_t offBits = 54; // 14-byte file header + 40-byte info header
-};
-
-// The headers, the info block padded with zeros up to offBits, the pixels.
-inline Bytes MakeBmp(const BmpFields& f, const Bytes& pixels)
-{
-    Bytes out{'B', 'M'};
-    auto put = [&out](uint32_t value, int bytes) {
-        for (int i = 0; i < bytes; ++i)
-            out.push_back(static_cast<unsigned char>(value >> (8 * i)));
-    };
-    put(uint32_t(54 + pixels.size()), 4);
-    put(0, 4);
-    put(f.offBits, 4);
-    put(40, 4);
-    put(uint32_t(f.width), 4);
-    put(uint32_t(f.height), 4);
-    put(1, 2);
-    put(f.bitCount, 2);
-    put(f.compression, 4);
-    put(f.sizeImage, 4);
-    for (int i = 0; i < 4; ++i)
-        put(0, 4);
-    out.resize(std::max<size_t>(out.size(), f.offBits), 0);
-    out.insert(out.end(), pixels.begin(), pixels.end());
-    return out;
-}
-
-// 24-bit rows of 0xRRGGBB colours, bottom row first, each padded to four
-// bytes with 0xEE so that reading the padding as a pixel shows.
-template <class Colour>
-Bytes Rows24(int width, int height, Colour rgbAt)
-{
-    Bytes out;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            uint32_t rgb = rgbAt(x, y);
-            out.insert(out.end(), {uint8_t(rgb), uint8_t(rgb >> 8), uint8_t(rgb >> 16)});
-        }
-        out.resize(out.size() + size_t((4 - 3 * width % 4) % 4), 0xEE);
-    }
-    return out;
 }

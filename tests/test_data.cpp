@@ -1,0 +1,320 @@
+// The game's two data files: where they are found, how the readers take
+// them and what stands in for them when they are missing or unsound. (The
+// fuzzers' corpora hold every malformed shape; here each rule once.)
+#include <sys/stat.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "render/bitmap.h"
+#include "render/gl.h"
+#include "render/texture.h"
+#include "tests/headless_fixture.h"
+#include "tests/test_files.h"
+#include "world/data_files.h"
+#include "world/particles.h"
+#include "world/ragdoll_file.h"
+#include "world/round.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void Put(Bytes& out, uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// Little-endian bytes of floats, as the ragdoll file holds them.
+Bytes FloatBytes(const std::vector<float>& values)
+{
+    Bytes bytes;
+    for (float v : values) {
+        uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        Put(bytes, bits, 4);
+    }
+    return bytes;
+}
+
+Bytes PoseBytes(const Vec4 (&pose)[ParticlesPerPerson])
+{
+    std::vector<float> values;
+    for (const Vec4& v : pose)
+        values.insert(values.end(), {v.x, v.y, v.z, v.w});
+    return FloatBytes(values);
+}
+
+// A pose with a distinct value in every float, so any misplaced byte shows.
+std::vector<float> DistinctPose()
+{
+    std::vector<float> values(ParticlesPerPerson * 4);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = 0.01f * float(i + 1);
+    return values;
+}
+
+// A BMP file: the header fields the reader looks at, the info block padded
+// with zeros up to offBits, then the pixels.
+Bytes Bmp(int32_t width, int32_t height, const Bytes& pixels, uint16_t bits = 24, uint32_t compression = 0,
+          uint32_t sizeImage = 0, uint32_t offBits = 54)
+{
+    Bytes out{'B', 'M'};
+    for (uint32_t v : {uint32_t(54 + pixels.size()), 0u, offBits, 40u, uint32_t(width), uint32_t(height)})
+        Put(out, v, 4);
+    Put(out, 1, 2);
+    Put(out, bits, 2);
+    for (uint32_t v : {compression, sizeImage, 0u, 0u, 0u, 0u})
+        Put(out, v, 4);
+    out.resize(std::max<size_t>(out.size(), offBits), 0);
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    return out;
+}
+
+uint32_t Distinct(int x, int y) { return x == 1 && y == 0 ? 0xFF00FF : uint32_t(0x102030 + x * 0x010203 + y * 0x300000); }
+
+// 24-bit rows of Distinct colours, bottom row first, each padded to four
+// bytes with 0xEE so that reading the padding as a pixel shows.
+Bytes Rows24(int width, int height)
+{
+    Bytes out;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            Put(out, Distinct(x, y), 3);
+        out.resize(out.size() + size_t((4 - 3 * width % 4) % 4), 0xEE);
+    }
+    return out;
+}
+
+// What the converter should make of them: packed RGBA, the colour key clear.
+Bytes Rgba(int width, int height)
+{
+    Bytes out;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint32_t c = Distinct(x, y);
+            out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c == 0xFF00FF ? 0 : 255)});
+        }
+    return out;
+}
+
+// Reads the bytes as a file; the converted picture, or nothing if refused.
+Bytes ReadAndConvert(const Bytes& file, bool* refused = nullptr)
+{
+    WriteFile("test.bmp", file);
+    unsigned char* info = reinterpret_cast<unsigned char*>(1); // must be cleared on failure
+    unsigned char* pixels = ReadBitmapFile(std::fopen("test.bmp", "rb"), &info);
+    if (refused)
+        *refused = !pixels && !info;
+    unsigned char* rgba = pixels ? BitmapToRgba(info, pixels) : nullptr;
+    Bytes out = rgba ? Bytes(rgba, rgba + size_t(BitmapWidth(info)) * size_t(BitmapHeight(info)) * 4) : Bytes();
+    for (unsigned char* block : {rgba, pixels, info})
+        std::free(block != reinterpret_cast<unsigned char*>(1) ? block : nullptr);
+    return out;
+}
+
+class DataFiles : public HeadlessGlTest {
+protected:
+    TempWorkDir dir;
+};
+
+} // namespace
+
+TEST_F(DataFiles, TheFirstFolderThatHasAFileGivesItAndANowhereFileIsReportedOnce)
+{
+    const std::string here = fs::current_path().string(), bin = here + "/game/bin";
+    SetProgramPath((bin + "/fusewalker").c_str());
+    const std::vector<std::string> folders = DataFolders();
+    ASSERT_EQ(folders.size(), 3u);
+    EXPECT_TRUE(folders[0] == here && folders[1] == bin);
+    SetProgramPath((bin + "/").c_str());
+    EXPECT_EQ(DataFolders(), folders) << "the folder alone, as SDL gives it";
+    // Each holder's copy holds its folder's index.
+    const struct {
+        const char* name;
+        std::vector<int> holders;
+        int opened;
+    } cases[] = {{"a", {0, 1, 2}, 0}, {"b", {1, 2}, 1}, {"c", {2}, 2}, {"d", {}, -1}};
+    for (const auto& c : cases) {
+        for (int holder : c.holders) {
+            fs::create_directories(folders[size_t(holder)]);
+            WriteFile(folders[size_t(holder)] + "/" + c.name, {static_cast<unsigned char>(holder)});
+        }
+        testing::internal::CaptureStderr();
+        std::FILE* first = OpenDataFile(c.name, "plain");
+        std::FILE* again = OpenDataFile(c.name, "plain");
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(first ? std::fgetc(first) : -1, c.opened) << c.name;
+        for (std::FILE* file : {first, again})
+            if (file)
+                std::fclose(file);
+        EXPECT_EQ(said, c.opened >= 0 ? "" : "fusewalker: d is in none of \"" + folders[0] + "\", \"" + folders[1] +
+                                                  "\", \"" + folders[2] + "\"; plain\n");
+    }
+    SetProgramPath(nullptr);
+    EXPECT_EQ(DataFolders(), std::vector<std::string>{here});
+}
+
+TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShippedPose)
+{
+    std::ifstream in(FW_DATA_DIR "/ragdoll.rag", std::ios::binary);
+    EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), PoseBytes(ShippedPose))
+        << "the shipped pose is the data file";
+    // Past the 15th record a NaN, which would be refused if read; 18 bytes
+    // end inside a float: only its low bytes change.
+    Bytes file = FloatBytes(DistinctPose());
+    Bytes tail = FloatBytes({std::numeric_limits<float>::quiet_NaN()});
+    file.insert(file.end(), tail.begin(), tail.end());
+    for (size_t length : {18, 100, 244}) {
+        std::remove("ragdoll.rag");
+        ResetRound(); // no file: the shipped pose
+        WriteFile("ragdoll.rag", Bytes(file.begin(), file.begin() + long(length)));
+        ResetRound();
+        Bytes want = PoseBytes(ShippedPose);
+        std::copy(file.begin(), file.begin() + long(std::min<size_t>(length, RagdollFileBytes)), want.begin());
+        EXPECT_EQ(PoseBytes(RagdollTemplate), want) << length << " bytes";
+    }
+    // Float index and its value; -1 removes the file, -2 puts a folder in its
+    // place, which opens but reads as nothing, so the pose stays.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const struct {
+        int index;
+        float value;
+        bool taken;
+    } cases[] = {{-1, 0, false}, {-2, 0, true}, {0, nan, false},      {13, inf, false},  {59, -inf, false},
+                 {5, 1000.5f, false}, {40, -1e6f, false}, {4, -1000.0f, true}, {3, 1e30f, true}}; // w need only be finite
+    for (const auto& c : cases) {
+        std::vector<float> pose = DistinctPose();
+        WriteFile("ragdoll.rag", FloatBytes(pose));
+        ResetRound(); // a sound file first, so the fallback shows
+        std::remove("ragdoll.rag");
+        if (c.index >= 0) {
+            pose[size_t(c.index)] = c.value;
+            WriteFile("ragdoll.rag", FloatBytes(pose));
+        } else if (c.index == -2) {
+            ASSERT_EQ(mkdir("ragdoll.rag", 0700), 0);
+        }
+        ResetRound();
+        EXPECT_EQ(PoseBytes(RagdollTemplate), c.taken ? FloatBytes(pose) : PoseBytes(ShippedPose)) << c.index;
+        rmdir("ragdoll.rag");
+    }
+    // The pelvis record is read, but the pelvis stands on its grid point whatever it says.
+    std::remove("ragdoll.rag");
+    ResetRound();
+    std::vector<Particle> first(particles, particles + ParticleCount);
+    Bytes pose = PoseBytes(ShippedPose), pelvis = FloatBytes({0.5f, -0.25f, 7.0f, 9.0f});
+    std::copy(pelvis.begin(), pelvis.end(), pose.begin() + 16 * Pelvis);
+    WriteFile("ragdoll.rag", pose);
+    ResetRound();
+    EXPECT_EQ(RagdollTemplate[Pelvis].z, 7.0f);
+    EXPECT_EQ(0, std::memcmp(first.data(), particles, sizeof particles));
+}
+
+TEST_F(DataFiles, BitmapRowsOfAnyPaddingConvertToPackedRgbaWithOnlyTheExactKeyClear)
+{
+    // Rows needing 3, 1 and no padding bytes; an announced image size four
+    // bytes past the rows, read whole; a version 5 header.
+    const struct {
+        int width, height;
+        uint32_t sizeImage, offBits;
+    } files[] = {{3, 2, 0, 54}, {5, 3, 0, 54}, {4, 1, 0, 54}, {2, 2, 20, 54}, {2, 1, 0, 14 + 124}};
+    for (const auto& f : files) {
+        Bytes rows = Rows24(f.width, f.height);
+        rows.resize(f.sizeImage ? f.sizeImage : rows.size(), 0x11);
+        EXPECT_EQ(ReadAndConvert(Bmp(f.width, f.height, rows, 24, 0, f.sizeImage, f.offBits)), Rgba(f.width, f.height))
+            << f.width << " x " << f.height;
+    }
+    // Only (255, 0, 255) is clear; its neighbours in any channel are not.
+    const uint32_t near[] = {0xFF00FF, 0xFF01FF, 0xFE00FF, 0xFF00FE};
+    Bytes row;
+    for (uint32_t c : near)
+        Put(row, c, 3);
+    Bytes rgba = ReadAndConvert(Bmp(4, 1, row));
+    ASSERT_EQ(rgba.size(), 16u);
+    EXPECT_TRUE(rgba[3] == 0 && rgba[7] == 255 && rgba[11] == 255 && rgba[15] == 255);
+    // 8-bit with a colour table, 32-bit, and compressed: transparent black.
+    EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(8, 0x7F), 8, 0, 0, 54 + 1024)), Bytes(24, 0));
+    EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(24, 0x7F), 32)), Bytes(24, 0));
+    EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(24, 0x7F), 24, 1)), Bytes(24, 0));
+}
+
+TEST_F(DataFiles, MalformedBitmapsAreRefusedWithNothingLeftAllocated)
+{
+    const Bytes whole = Bmp(4, 4, Rows24(4, 4));
+    std::vector<Bytes> files = {{}};
+    for (size_t length : {size_t(13), size_t(53), size_t(54), whole.size() - 1})
+        files.push_back(Bytes(whole.begin(), whole.begin() + long(length)));
+    // bfOffBits leaving less than the 40-byte info header, or past the end.
+    for (uint32_t offBits : {13u, 53u, 54u + 49u, 0xFFFFFFFFu}) {
+        files.push_back(whole);
+        for (int i = 0; i < 4; ++i)
+            files.back()[size_t(10 + i)] = static_cast<unsigned char>(offBits >> (8 * i));
+    }
+    // biSizeImage one byte short of the rows, or far past the end.
+    for (uint32_t sizeImage : {47u, 0xFFFFFFFFu})
+        files.push_back(Bmp(4, 4, Rows24(4, 4), 24, 0, sizeImage));
+    // Sizes: empty, top-down, a side past 32768 or more than 2^26 pixels over
+    // bytes enough for every row, and sizes a wrapped product would make small.
+    const struct {
+        int32_t width, height;
+    } sizes[] = {{0, 1}, {1, 0}, {4, -4}, {1, 32769}, {8193, 8193}, {INT32_MAX, 1}, {INT32_MIN, 1}, {65536, 65536}};
+    for (const auto& s : sizes)
+        files.push_back(Bmp(s.width, s.height, Bytes(size_t(std::min(std::abs(int64_t(s.height)), int64_t(40000))) * 4, 0x55)));
+    for (uint16_t bits : {uint16_t(0), uint16_t(33)})
+        files.push_back(Bmp(2, 2, Bytes(16, 0), bits, 0, 16));
+    for (const Bytes& file : files) {
+        bool refused = false;
+        ReadAndConvert(file, &refused);
+        EXPECT_TRUE(refused) << "file " << &file - files.data() << " of " << file.size() << " bytes";
+    }
+    bool refused = true;
+    EXPECT_EQ(ReadAndConvert(whole, &refused), Rgba(4, 4));
+    EXPECT_FALSE(refused);
+}
+
+TEST_F(DataFiles, TheFaceTextureIsTheConvertedPictureWhateverTheUnpackStateOrOneWhiteTexel)
+{
+    auto texels = [] {
+        GLint width = 0, height = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        Bytes out(size_t(width) * size_t(height) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, out.data());
+        return out;
+    };
+    glDisable(GL_TEXTURE_2D);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    glPixelStorei(GL_UNPACK_ROW_LENGTH, 3);
+    glPixelStorei(GL_UNPACK_SKIP_ROWS, 1);
+    glPixelStorei(GL_UNPACK_SKIP_PIXELS, 1);
+    for (auto [width, height] : {std::pair{4, 2}, std::pair{3, 5}}) {
+        WriteFile("face.bmp", Bmp(width, height, Rows24(width, height)));
+        LoadFaceTexture();
+        EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
+        EXPECT_EQ(texels(), Rgba(width, height)) << width << " x " << height;
+    }
+    // Missing, truncated, top-down, or wider than the driver takes.
+    GLint maxSize = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
+    const Bytes white = {255, 255, 255, 255};
+    std::remove("face.bmp");
+    LoadFaceTexture();
+    EXPECT_EQ(texels(), white) << "no face.bmp";
+    Bytes truncated = Bmp(4, 4, Rows24(4, 4));
+    truncated.pop_back();
+    for (const Bytes& file : {truncated, Bmp(4, -4, Rows24(4, 4)), Bmp(maxSize * 2, 1, Bytes(size_t(maxSize) * 6, 1))}) {
+        WriteFile("face.bmp", file);
+        LoadFaceTexture();
+        EXPECT_EQ(texels(), white) << file.size() << " bytes";
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
