@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libbenchmark-dev libcli11-dev
   g++-mingw-w64-x86-64
   xvfb xdotool x11-apps wine wine64
+  clang-14 libclang-rt-14-dev valgrind
 )
 
 missing=()
