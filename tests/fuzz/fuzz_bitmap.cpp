@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static TempWorkDir dir;
+    TempWorkDir dir;
     WriteFile("face.bmp", Bytes(data, data + size));
     unsigned char* info = nullptr;
     unsigned char* pixels = ReadBitmapFile("face.bmp", &info);

@@ -18,7 +18,7 @@ bool InTheBox(const Vec4& p) { return p.x >= -1.0f && p.x <= 1.0f && p.y >= Floo
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static TempWorkDir dir;
+    TempWorkDir dir;
     WriteFile("ragdoll.rag", Bytes(data, data + size));
     // A short file fills only the start of the template: begin each input
     // from the zeros the program starts with.
