@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64
   xvfb xdotool x11-apps wine wine64 unzip
   dpkg-dev desktop-file-utils
+  clang-14 libclang-rt-14-dev valgrind
 )
 
 missing=()

@@ -63,7 +63,12 @@ poll() {
     done
 }
 
-shoot() { xwd -root -silent >"$work/shot.xwd" || fail "xwd could not take a screenshot"; }
+# xwd walks the window tree, and a window that Wine destroys meanwhile ends
+# it with BadWindow: one more try.
+shoot() {
+    xwd -root -silent >"$work/shot.xwd" 2>/dev/null || xwd -root -silent >"$work/shot.xwd" ||
+        fail "xwd could not take a screenshot"
+}
 
 # The checker recognises SCREEN in a new screenshot.
 shows() {

@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# A storm of window requests on the real game under Xvfb: 100 resizes,
+# minimises, unmaps with maps and activations within seconds, frames checked
+# to keep coming throughout, then the title, a click that starts play, and a
+# last resize that sends the game back to the title. Xvfb runs no window
+# manager, so a minimise or an activation reaches no window; the game's
+# recording tells what did reach it, one "size" line per size message.
+#
+#   storm.sh DATA_DIR XWD_CHECK WORK_DIR GAME [ARGS...]
+#
+# GAME runs from DATA_DIR: the Linux game, or wine and the .exe with
+# WINEPREFIX set to a folder of its own (removed afterwards).
+set -euo pipefail
+data="$(realpath "$1")"
+check="$(realpath "$2")"
+work="$(realpath -m "$3")"
+shift 3
+source "$(dirname "$0")/x_session.sh"
+require_tools Xvfb xdotool xwd "$1"
+
+start_game "$data" game.log "$@" --record "$work/storm.rec"
+# Under Wine the first start builds the prefix.
+wait_for_window 120
+window="$(xdotool search --name '^Fusewalker V1.0$' | head -n1)"
+wait_for_screen title-white 120
+
+# Size messages the game has taken (the Windows build writes CRLF lines).
+sizes() { grep -c ' size.\?$' "$work/storm.rec" || true; }
+more_sizes_than() { [ "$(sizes)" -gt "$1" ]; }
+resize_to() {
+    local before
+    before="$(sizes)"
+    xdotool windowsize "$window" "$1" "$2"
+    poll 30 "no size message for $1 x $2" "$game_pid" more_sizes_than "$before"
+}
+
+RANDOM=1
+refused=0
+before="$(sizes)"
+started=$SECONDS
+for ((i = 1; i <= 100; ++i)); do
+    case $((i % 4)) in
+    1) xdotool windowsize "$window" $((100 + RANDOM % 924)) $((100 + RANDOM % 668)) ;;
+    2) xdotool windowminimize "$window" ;;
+    3) xdotool windowunmap "$window" windowmap "$window" ;;
+    0) xdotool windowactivate "$window" 2>/dev/null || refused=$((refused + 1)) ;;
+    esac
+    # The window is mapped after every fourth request.
+    [ $((i % 20)) != 0 ] || wait_for_frames 2 30
+done
+echo "100 requests in $((SECONDS - started)) s, frames throughout: $(($(sizes) - before)) size messages reached the game, $refused activations were refused"
+
+resize_to 1024 768
+wait_for_screen title-white 60
+xdotool mousemove 512 300 click 1
+wait_for_screen playing 60
+# Back to the title, and to the whole screen for the screenshot.
+resize_to 1000 700
+resize_to 1024 768
+wait_for_screen title-red 60
+echo "passed: frames throughout the storm, the title after it, a click answered, the title again"
