@@ -23,7 +23,6 @@
 #include "world/ragdoll_file.h"
 #include "world/round.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,34 +32,14 @@ void Put(Bytes& out, uint32_t value, int bytes)
         out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-// Little-endian bytes of floats, as the ragdoll file holds them.
-Bytes FloatBytes(const std::vector<float>& values)
+// Floats as a ragdoll file holds them: little-endian, as on every machine
+// the game builds for.
+Bytes FloatBytes(const float* values, size_t count)
 {
-    Bytes bytes;
-    for (float v : values) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        Put(bytes, bits, 4);
-    }
-    return bytes;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(values);
+    return Bytes(bytes, bytes + count * sizeof(float));
 }
-
-Bytes PoseBytes(const Vec4 (&pose)[ParticlesPerPerson])
-{
-    std::vector<float> values;
-    for (const Vec4& v : pose)
-        values.insert(values.end(), {v.x, v.y, v.z, v.w});
-    return FloatBytes(values);
-}
-
-// A pose with a distinct value in every float, so any misplaced byte shows.
-std::vector<float> DistinctPose()
-{
-    std::vector<float> values(ParticlesPerPerson * 4);
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i] = 0.01f * float(i + 1);
-    return values;
-}
+Bytes PoseBytes(const Vec4* pose) { return FloatBytes(&pose[0].x, 4 * ParticlesPerPerson); }
 
 // A BMP file: the header fields the reader looks at, the info block padded
 // with zeros up to offBits, then the pixels.
@@ -170,9 +149,11 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
         << "the shipped pose is the data file";
     // Past the 15th record a NaN, which would be refused if read; 18 bytes
     // end inside a float: only its low bytes change.
-    Bytes file = FloatBytes(DistinctPose());
-    Bytes tail = FloatBytes({std::numeric_limits<float>::quiet_NaN()});
-    file.insert(file.end(), tail.begin(), tail.end());
+    // A pose with a distinct value in every float, so any misplaced byte shows.
+    std::vector<float> distinct(4 * ParticlesPerPerson + 1, std::numeric_limits<float>::quiet_NaN());
+    for (size_t i = 0; i + 1 < distinct.size(); ++i)
+        distinct[i] = 0.01f * float(i + 1);
+    Bytes file = FloatBytes(distinct.data(), distinct.size());
     for (size_t length : {18, 100, 244}) {
         std::remove("ragdoll.rag");
         ResetRound(); // no file: the shipped pose
@@ -192,27 +173,29 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
     } cases[] = {{-1, 0, false}, {-2, 0, true}, {0, nan, false},      {13, inf, false},  {59, -inf, false},
                  {5, 1000.5f, false}, {40, -1e6f, false}, {4, -1000.0f, true}, {3, 1e30f, true}}; // w need only be finite
     for (const auto& c : cases) {
-        std::vector<float> pose = DistinctPose();
-        WriteFile("ragdoll.rag", FloatBytes(pose));
+        std::vector<float> pose(distinct.begin(), distinct.end() - 1);
+        WriteFile("ragdoll.rag", FloatBytes(pose.data(), pose.size()));
         ResetRound(); // a sound file first, so the fallback shows
         std::remove("ragdoll.rag");
         if (c.index >= 0) {
             pose[size_t(c.index)] = c.value;
-            WriteFile("ragdoll.rag", FloatBytes(pose));
+            WriteFile("ragdoll.rag", FloatBytes(pose.data(), pose.size()));
         } else if (c.index == -2) {
             ASSERT_EQ(mkdir("ragdoll.rag", 0700), 0);
         }
         ResetRound();
-        EXPECT_EQ(PoseBytes(RagdollTemplate), c.taken ? FloatBytes(pose) : PoseBytes(ShippedPose)) << c.index;
+        EXPECT_EQ(PoseBytes(RagdollTemplate), c.taken ? FloatBytes(pose.data(), pose.size()) : PoseBytes(ShippedPose))
+            << c.index;
         rmdir("ragdoll.rag");
     }
     // The pelvis record is read, but the pelvis stands on its grid point whatever it says.
     std::remove("ragdoll.rag");
     ResetRound();
     std::vector<Particle> first(particles, particles + ParticleCount);
-    Bytes pose = PoseBytes(ShippedPose), pelvis = FloatBytes({0.5f, -0.25f, 7.0f, 9.0f});
-    std::copy(pelvis.begin(), pelvis.end(), pose.begin() + 16 * Pelvis);
-    WriteFile("ragdoll.rag", pose);
+    Vec4 pose[ParticlesPerPerson];
+    std::copy(ShippedPose, ShippedPose + ParticlesPerPerson, pose);
+    pose[Pelvis] = Vec4(0.5f, -0.25f, 7.0f, 9.0f);
+    WriteFile("ragdoll.rag", PoseBytes(pose));
     ResetRound();
     EXPECT_EQ(RagdollTemplate[Pelvis].z, 7.0f);
     EXPECT_EQ(0, std::memcmp(first.data(), particles, sizeof particles));

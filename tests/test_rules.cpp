@@ -1,7 +1,8 @@
 // The step's passes and the fuse rules on hand-placed particles, where a
 // whole round would not reach: thresholds, ties, equal distances, points
 // that coincide. Whole rounds are held to recorded dumps, the crowd hash and
-// the docs pictures; hostile poses to the fuzzers' corpora.
+// the docs pictures; the links to the plain step, coinciding ends and all;
+// hostile poses to the fuzzers' corpora.
 #include <cmath>
 
 #include <gtest/gtest.h>
@@ -42,6 +43,11 @@ protected:
         LightFuse();
     }
     static bool Same(const Vec4& a, const Vec4& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
+    static bool Near(Vec4 a, const Vec4& b)
+    {
+        a -= b;
+        return a.LengthSquared() < 1e-12f;
+    }
 
     TempWorkDir dir; // no ragdoll.rag: the shipped pose
 };
@@ -75,62 +81,14 @@ TEST_F(Rules, TheBoxReflectsAndOnlyFallenHeadsScoreTheWholePartOfTheirSpeed)
     // A standing head at a wall is only clamped and scores nothing.
     Place(15 * 44, Vec4(-1.1f, -0.5f, 0.5f), Vec4(-3.2f, 0, 0));
     CollideWithBox();
-    for (const auto& r : rows) {
-        EXPECT_TRUE(Same(particles[r.g].pos, r.wantPos)) << "particle " << r.g;
-        EXPECT_NEAR(particles[r.g].vel.x, r.wantVel.x, 1e-6f) << "particle " << r.g;
-        EXPECT_NEAR(particles[r.g].vel.y, r.wantVel.y, 1e-6f) << "particle " << r.g;
-        EXPECT_NEAR(particles[r.g].vel.z, r.wantVel.z, 1e-6f) << "particle " << r.g;
-    }
+    for (const auto& r : rows)
+        EXPECT_TRUE(Same(particles[r.g].pos, r.wantPos) && Near(particles[r.g].vel, r.wantVel)) << "particle " << r.g;
     EXPECT_EQ(PlayerScore, 0 + 2 + 3);
 
     // The score stops at the largest int rather than wrapping past it.
     PlayerScore = INT32_MAX - 100;
     ScoreImpact(15 * 41, 1e9f);
     EXPECT_EQ(PlayerScore, INT32_MAX);
-}
-
-TEST_F(Rules, OneRelaxationPutsLinkedPairsAtRestLengthAndStandingHeadsHold)
-{
-    for (Particle& p : particles)
-        p.linkCount = 0;
-    auto link = [](int g, int target) { particles[g].links[particles[g].linkCount++] = {target, 0.01f}; };
-    // Pairs along x, 0.01 apart at rest: stretched by 0.002 (a one-way link,
-    // and one stored at both ends, which then finds nothing left to do), on
-    // one point, closer than the length threshold, just above it.
-    const struct {
-        float a, b;
-        bool twin;
-        float wantA, wantB, wantVelA;
-    } pairs[] = {{0.1f, 0.112f, false, 0.101f, 0.111f, 0.08f},  {0.2f, 0.212f, true, 0.201f, 0.211f, 0.08f},
-                 {0.3f, 0.3f, true, 0.3f, 0.3f, 0.0f},            {0.4f, 0.4f + 2e-5f, false, 0.4f, 0.4f + 2e-5f, 0.0f},
-                 {0.5f, 0.5f + 4e-5f, false, 0.49502f, 0.50502f, -0.3984f}};
-    for (int i = 0; i < 5; ++i) {
-        int a = 15 * 41 + 1 + 2 * i;
-        Place(a, Vec4(pairs[i].a, -0.5f, 0.5f));
-        Place(a + 1, Vec4(pairs[i].b, -0.5f, 0.5f));
-        link(a, a + 1);
-        if (pairs[i].twin)
-            link(a + 1, a);
-    }
-    // A standing head is an anchor: only its neck moves, by half the stretch,
-    // and the head's own copy of the link is skipped.
-    int head = 15 * 42;
-    link(head, head + 1);
-    link(head + 1, head);
-    Place(head, Vec4(0.3f, -0.5f, 0.5f));
-    Place(head + 1, Vec4(0.3f, -0.512f, 0.5f));
-    RelaxLinks();
-    for (int i = 0; i < 5; ++i) {
-        const Particle& a = particles[15 * 41 + 1 + 2 * i];
-        const Particle& b = (&a)[1];
-        EXPECT_NEAR(a.pos.x, pairs[i].wantA, 1e-6f) << i;
-        EXPECT_NEAR(b.pos.x, pairs[i].wantB, 1e-6f) << i;
-        EXPECT_NEAR(a.vel.x, pairs[i].wantVelA, 1e-4f) << i;
-        EXPECT_NEAR(b.vel.x, -pairs[i].wantVelA, 1e-4f) << i;
-    }
-    EXPECT_TRUE(Same(particles[head].pos, Vec4(0.3f, -0.5f, 0.5f)));
-    EXPECT_NEAR(particles[head + 1].pos.y, -0.511f, 1e-6f);
-    EXPECT_NEAR(particles[head + 1].vel.y, 0.08f, 1e-5f);
 }
 
 TEST_F(Rules, AClickLightsTheHeadNearestItsGroundPointTiesToTheLowerPerson)
@@ -205,9 +163,9 @@ TEST_F(Rules, ABlastThrowsAndKnocksDownStrictlyInsideHalfAUnit)
     EXPECT_NEAR(HeadOf(500).vel.y, 5.0f, 1e-5f) << "the Fusewalker's own head goes up";
     for (int i = 0; i < 6; ++i) {
         const Particle& h = HeadOf(100 + i);
-        EXPECT_EQ(h.standing, heads[i].knocked ? 0 : 1) << i;
-        EXPECT_NEAR(h.vel.x, heads[i].wantVelX, 1e-4f * heads[i].wantVelX) << i;
-        EXPECT_TRUE(h.vel.y == 0.2f && h.vel.z == 0.3f) << i;
+        EXPECT_TRUE(h.standing == !heads[i].knocked && h.vel.y == 0.2f && h.vel.z == 0.3f &&
+                    std::fabs(h.vel.x - heads[i].wantVelX) < 1e-4f * heads[i].wantVelX)
+            << i;
     }
     EXPECT_EQ(PlayerScore, 5) << "every standing head knocked down, the Fusewalker's too";
 }

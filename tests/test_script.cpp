@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/events.h"
 #include "app/pace.h"
+#include "app/playback.h"
 #include "app/script.h"
+#include "world/globals.h"
 
 TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
 {
@@ -59,7 +62,7 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
         EXPECT_TRUE(parse.script.lines.empty()) << "a refused script delivers nothing";
     }
     // Garbage is shown short and printable, so the error stays one readable line.
-    ScriptParse garbage = ParseScript(std::string("\x01\x1b[2J\xff") + std::string(500, 'z') + " click 1 2\n");
+    ScriptParse garbage = ParseScript(std::string("\x01\x1b[2J\x7f\xff") + std::string(500, 'z') + " click 1 2\n");
     ASSERT_FALSE(garbage.ok);
     EXPECT_LT(garbage.error.size(), 120u) << garbage.error;
     for (char c : garbage.error)
@@ -73,4 +76,16 @@ TEST(Pace, DeadlinesStayAPeriodApartAndALongStallStartsAfresh)
     EXPECT_EQ(NextFrameDue(5.0, 5.001, period), 5.0 + period) << "an early frame waits for its time";
     EXPECT_EQ(NextFrameDue(5.0, 5.035, period), 5.0 + period) << "a frame a little late is made up for";
     EXPECT_EQ(NextFrameDue(5.0, 5.05, period), 5.05) << "no burst after a stall";
+}
+
+TEST(Playback, TheShellsMouseIsLeftOutWhileARecordingPlays)
+{
+    StartPlayback(ParseScript("5 click 1 2\n").script, false);
+    ClickPending = 0;
+    RouteLeftButtonDown(10, 10, 100, 100);
+    EXPECT_EQ(ClickPending, 0) << "another round than the recorded one";
+    StartPlayback(Script(), false);
+    RouteLeftButtonDown(10, 10, 100, 100);
+    EXPECT_EQ(ClickPending, 1) << "and the player's own once it has ended";
+    ClickPending = 0;
 }

@@ -1,6 +1,5 @@
 // The mouse and the game's three screens as a shell drives them: through the
-// routing layer, frame by frame.
-#include <algorithm>
+// routing layer, frame by frame. (Whole rounds play in the replay tests.)
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -10,16 +9,13 @@
 #include "app/events.h"
 #include "game/frame.h"
 #include "render/gl.h"
-#include "tests/headless_fixture.h"
 #include "scenes/scenes.h"
+#include "tests/headless_fixture.h"
 #include "world/globals.h"
 #include "world/particles.h"
 #include "world/round.h"
 
 namespace {
-
-// The display the mouse is mapped against; the viewport follows ScreenWidth.
-constexpr int DisplayWidth = 1024, DisplayHeight = 768;
 
 using Crowd = std::vector<Particle>;
 Crowd TakeCrowd() { return Crowd(particles, particles + ParticleCount); }
@@ -31,15 +27,14 @@ bool IsFreshCrowd()
     return IsCrowd(seen);
 }
 
-int LitFuses()
+// A click on a 1024 x 768 display, a frame, and whether the crowd is as it was.
+bool ClickAndFrame(int mx, int my)
 {
-    int lit = 0;
-    for (int g = 0; g < ParticleCount; g += ParticlesPerPerson)
-        lit += particles[g].fuse > 0.0f;
-    return lit;
+    Crowd before = TakeCrowd();
+    RouteLeftButtonDown(mx, my, 1024, 768);
+    RoutePaint();
+    return IsCrowd(before);
 }
-
-void Click(int mx, int my) { RouteLeftButtonDown(mx, my, DisplayWidth, DisplayHeight); }
 
 class GameStates : public HeadlessGlTest {
 protected:
@@ -48,7 +43,6 @@ protected:
         HeadlessGlTest::SetUp();
         ScreenWidth = Width;
         ScreenHeight = Height * 3 / 4;
-        ClickPending = 0;
         RouteCreate();
     }
     void TearDown() override { ClickPending = 0; }
@@ -58,123 +52,101 @@ protected:
 
 TEST(CursorMapping, DisplayPixelsBecomeTheGroundPointAndPressesLatchAClick)
 {
-    ClickPending = 0;
-    // x runs -1 to 1 across the display; the ground point's depth (CursorZ
-    // + 0.8) from 1 at the top row to 0 at 80 percent down, and beyond the
-    // box off the window (Windows hands over signed 16-bit halves).
+    // x runs -1 to 1 across the display (not the window); the ground point's
+    // depth (CursorZ + 0.8) from 1 at the top row to 0 at 80 percent down,
+    // and beyond the box off the window (Windows hands over signed halves).
     const struct {
         int mx, my, width, height;
         float x, groundZ;
-    } points[] = {{512, 0, 1024, 768, 0.0f, 1.0f},
-                  {0, 384, 1024, 768, -1.0f, 0.375f},
+    } points[] = {{0, 384, 1024, 768, -1.0f, 0.375f},
                   {1023, 767, 1024, 768, 0.998046875f, -0.2483724f},
                   {-512, -384, 1024, 768, -2.0f, 1.625f},
-                  {1024, 0, 2048, 1536, 0.0f, 1.0f}, // the display's size, not the window's
-                  {2048, 1536, 2048, 1536, 1.0f, -0.25f}};
+                  {1024, 0, 2048, 1536, 0.0f, 1.0f}};
     for (const auto& p : points) {
         RouteMouseMove(p.mx, p.my, p.width, p.height);
-        EXPECT_NEAR(CursorX, p.x, 1e-7f) << p.mx << "," << p.my;
-        EXPECT_NEAR(CursorZ + 0.8f, p.groundZ, 1e-6f) << p.mx << "," << p.my;
+        EXPECT_TRUE(std::fabs(CursorX - p.x) < 1e-7f && std::fabs(CursorZ + 0.8f - p.groundZ) < 1e-6f) << p.mx;
     }
     EXPECT_EQ(ClickPending, 0) << "moving is not clicking";
-    RouteLeftButtonDown(256, 192, 1024, 768);
-    EXPECT_TRUE(ClickPending == 1 && CursorX == -0.5f);
-    EXPECT_FLOAT_EQ(CursorZ + 0.8f, 0.6875f);
     // A display of no size keeps the last point; the press still counts.
-    ClickPending = 0;
+    RouteLeftButtonDown(256, 192, 1024, 768);
     RouteMouseMove(900, 700, 1024, 0);
     RouteLeftButtonDown(900, 700, 0, 768);
-    EXPECT_TRUE(ClickPending == 1 && CursorX == -0.5f);
+    EXPECT_TRUE(ClickPending == 1 && CursorX == -0.5f && CursorZ + 0.8f == 0.6875f);
     ClickPending = 0;
 }
 
-TEST_F(GameStates, ATitleClickStartsPlayOnTheSameCrowdWithTheCountsAfresh)
+TEST_F(GameStates, TheScreensChangeOnClicksAndSizesWithTheirCountsAfresh)
 {
-    // What the last round left must not leak into the new one.
+    // What the last round left must not leak into the new one, and the click
+    // that starts play places nobody.
     PlayerScore = 77;
     ExplosionCount = 2;
     FusewalkersLeft = 0;
-    Crowd before = TakeCrowd();
-    Click(512, 400); // over the crowd
-    RoutePaint();
+    EXPECT_TRUE(ClickAndFrame(512, 400)) << "title frames neither step nor rebuild the crowd";
     EXPECT_TRUE(CurrentState == Playing && FusewalkersLeft == 3 && ExplosionCount == 0 && PlayerScore == 0);
-    EXPECT_EQ(LitFuses(), 0) << "the click that starts play places nobody";
-    EXPECT_TRUE(IsCrowd(before)) << "title frames neither step nor rebuild the crowd";
+    EXPECT_TRUE(IsFreshCrowd());
+
+    MidRoundCrowd();
+    CurrentState = Score;
+    Crowd played = TakeCrowd();
+    RoutePaint();
+    EXPECT_TRUE(CurrentState == Score && PlayerScore > 0 && IsCrowd(played)) << "the score screen steps nothing";
+    ClickAndFrame(512, 400);
+    RoutePaint();
+    EXPECT_TRUE(CurrentState == Title && PlayerScore == 0 && IsFreshCrowd()) << "and its click starts no new round";
+
+    MidRoundCrowd();
+    float clock = FrameClock;
+    RouteSize();
+    EXPECT_TRUE(CurrentState == Title && PlayerScore == 0 && IsFreshCrowd() && FrameClock == clock);
+    RouteCreate();
+    EXPECT_EQ(FrameClock, 0.0f) << "only window creation restarts the clock";
 }
 
 TEST_F(GameStates, ARoundEndsWhenNoFallenHeadMovesFasterThanTheThreshold)
 {
     // A squared speed of exactly the threshold is at rest; one step more is moving.
     ExplosionCount = 3;
-    for (int g = 0; g < ParticleCount; g += ParticlesPerPerson)
-        particles[g].vel = Vec4();
-    particles[15 * ParticlesPerPerson].standing = 0;
-    Vec4& vel = particles[15 * ParticlesPerPerson].vel;
-    for (float x = 0.1f; vel.LengthSquared() != RestSpeedSquared && x < 0.11f; x = std::nextafter(x, 1.0f)) {
+    Particle& head = particles[15 * ParticlesPerPerson];
+    head.standing = 0;
+    for (float x = 0.1f; head.vel.LengthSquared() != RestSpeedSquared; x = std::nextafter(x, 1.0f)) {
         float y = std::sqrt(RestSpeedSquared - x * x);
         for (float candidate : {std::nextafter(y, 0.0f), y, std::nextafter(y, 1.0f)})
-            if (vel.LengthSquared() != RestSpeedSquared)
-                vel = Vec4(x, candidate, 0.0f);
+            if (head.vel.LengthSquared() != RestSpeedSquared)
+                head.vel = Vec4(x, candidate, 0.0f);
     }
-    ASSERT_EQ(vel.LengthSquared(), RestSpeedSquared);
     EXPECT_TRUE(RoundHasEnded());
-    vel.y = std::nextafter(vel.y, 1.0f);
+    head.vel.y = std::nextafter(head.vel.y, 1.0f);
     EXPECT_FALSE(RoundHasEnded());
     // A standing person never counts as moving; with somebody standing,
     // fewer than three blasts keep the round going; with nobody, it ends.
-    particles[15 * ParticlesPerPerson].standing = 1;
+    head.standing = 1;
     EXPECT_TRUE(RoundHasEnded());
     ExplosionCount = 2;
     EXPECT_FALSE(RoundHasEnded());
-    vel = Vec4();
+    head.vel = Vec4();
     for (int g = 0; g < ParticleCount; g += ParticlesPerPerson)
         particles[g].standing = 0;
     EXPECT_TRUE(RoundHasEnded());
 }
 
-TEST_F(GameStates, AScoreClickOrASizeMessageGoesBackToTheTitleWithAFreshCrowd)
-{
-    MidRoundCrowd();
-    CurrentState = Score;
-    Crowd played = TakeCrowd();
-    RoutePaint();
-    EXPECT_TRUE(CurrentState == Score && PlayerScore > 0 && IsCrowd(played)) << "the score screen steps nothing";
-    Click(DisplayWidth / 2, DisplayHeight / 2);
-    RoutePaint();
-    RoutePaint();
-    EXPECT_TRUE(CurrentState == Title && PlayerScore == 0 && LitFuses() == 0) << "and starts no new round";
-    EXPECT_TRUE(IsFreshCrowd());
-
-    MidRoundCrowd();
-    float clock = FrameClock;
-    RouteSize();
-    EXPECT_TRUE(CurrentState == Title && PlayerScore == 0 && IsFreshCrowd());
-    EXPECT_EQ(FrameClock, clock) << "only window creation restarts the clock";
-    RouteCreate();
-    EXPECT_EQ(FrameClock, 0.0f);
-}
-
 TEST_F(GameStates, EveryFrameClearsTheClickAdvancesTheClockAndTheTitlePromptBlinks)
 {
-    const int32_t states[] = {Title, Playing, Score};
-    for (int32_t state : states) {
+    for (int32_t state : {Title, Playing, Score}) {
         RouteSize();
         CurrentState = state;
         FusewalkersLeft = 0;
         float clock = FrameClock;
-        Click(100, 100);
-        RoutePaint();
+        ClickAndFrame(100, 100);
         EXPECT_TRUE(ClickPending == 0 && FrameClock == clock + 0.1f) << "state " << state;
     }
     // Each width holds for ten frames of the clock: 0.5, 2, 4, 1, 3, again.
     RouteSize();
-    const float clocks[] = {1.0f, 2.0f, 2.9f, 3.0f, 4.0f, 5.0f};
-    const float widths[] = {2.0f, 4.0f, 4.0f, 1.0f, 3.0f, 0.5f};
-    for (int i = 0; i < 6; ++i) {
-        FrameClock = clocks[i];
+    for (auto [clock, want] : {std::pair{1.0f, 2.0f}, {2.0f, 4.0f}, {2.9f, 4.0f}, {3.0f, 1.0f}, {4.0f, 3.0f}, {5.0f, 0.5f}}) {
+        FrameClock = clock;
         RoutePaint();
         GLfloat width = 0.0f;
         glGetFloatv(GL_LINE_WIDTH, &width);
-        EXPECT_EQ(width, widths[i]) << "FrameClock " << clocks[i];
+        EXPECT_EQ(width, want) << "FrameClock " << clock;
     }
 }
