@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TempWorkDir dir;
     WriteFile("face.bmp", Bytes(data, data + size));
     unsigned char* info = nullptr;
-    unsigned char* pixels = ReadBitmapFile("face.bmp", &info);
+    unsigned char* pixels = ReadBitmapFile(std::fopen("face.bmp", "rb"), &info);
     if (pixels != nullptr && (info == nullptr || BitmapWidth(info) < 1 || BitmapHeight(info) < 1))
         __builtin_trap();
     std::free(BitmapToRgba(info, pixels));
