@@ -58,30 +58,23 @@ Bytes Bmp(int32_t width, int32_t height, const Bytes& pixels, uint16_t bits = 24
     return out;
 }
 
-uint32_t Distinct(int x, int y) { return x == 1 && y == 0 ? 0xFF00FF : uint32_t(0x102030 + x * 0x010203 + y * 0x300000); }
-
-// 24-bit rows of Distinct colours, bottom row first, each padded to four
-// bytes with 0xEE so that reading the padding as a pixel shows.
-Bytes Rows24(int width, int height)
+// A picture of distinct colours (the colour key at (1, 0)): its 24-bit rows
+// as the file holds them, bottom row first, each padded to four bytes with
+// 0xEE so that reading the padding as a pixel shows; or the packed RGBA the
+// converter should make of it, the key clear.
+Bytes Picture(int width, int height, bool rgba = false)
 {
     Bytes out;
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x)
-            Put(out, Distinct(x, y), 3);
-        out.resize(out.size() + size_t((4 - 3 * width % 4) % 4), 0xEE);
-    }
-    return out;
-}
-
-// What the converter should make of them: packed RGBA, the colour key clear.
-Bytes Rgba(int width, int height)
-{
-    Bytes out;
-    for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
-            uint32_t c = Distinct(x, y);
-            out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c == 0xFF00FF ? 0 : 255)});
+            uint32_t c = x == 1 && y == 0 ? 0xFF00FF : uint32_t(0x102030 + x * 0x010203 + y * 0x300000);
+            if (rgba)
+                out.insert(out.end(), {uint8_t(c >> 16), uint8_t(c >> 8), uint8_t(c), uint8_t(c == 0xFF00FF ? 0 : 255)});
+            else
+                Put(out, c, 3);
         }
+        out.resize(rgba ? out.size() : out.size() + size_t((4 - 3 * width % 4) % 4), 0xEE);
+    }
     return out;
 }
 
@@ -201,9 +194,9 @@ TEST_F(DataFiles, BitmapRowsOfAnyPaddingConvertToPackedRgbaWithOnlyTheExactKeyCl
         uint32_t sizeImage, offBits;
     } files[] = {{3, 2, 0, 54}, {5, 3, 0, 54}, {4, 1, 0, 54}, {2, 2, 20, 54}, {2, 1, 0, 14 + 124}};
     for (const auto& f : files) {
-        Bytes rows = Rows24(f.width, f.height);
+        Bytes rows = Picture(f.width, f.height);
         rows.resize(f.sizeImage ? f.sizeImage : rows.size(), 0x11);
-        EXPECT_EQ(ReadAndConvert(Bmp(f.width, f.height, rows, 24, 0, f.sizeImage, f.offBits)), Rgba(f.width, f.height))
+        EXPECT_EQ(ReadAndConvert(Bmp(f.width, f.height, rows, 24, 0, f.sizeImage, f.offBits)), Picture(f.width, f.height, true))
             << f.width << " x " << f.height;
     }
     // Only (255, 0, 255) is clear; its neighbours in any channel are not.
@@ -222,7 +215,7 @@ TEST_F(DataFiles, BitmapRowsOfAnyPaddingConvertToPackedRgbaWithOnlyTheExactKeyCl
 
 TEST_F(DataFiles, MalformedBitmapsAreRefusedWithNothingLeftAllocated)
 {
-    const Bytes whole = Bmp(4, 4, Rows24(4, 4));
+    const Bytes whole = Bmp(4, 4, Picture(4, 4));
     std::vector<Bytes> files = {{}};
     for (size_t length : {size_t(13), size_t(53), size_t(54), whole.size() - 1})
         files.push_back(Bytes(whole.begin(), whole.begin() + long(length)));
@@ -234,7 +227,7 @@ TEST_F(DataFiles, MalformedBitmapsAreRefusedWithNothingLeftAllocated)
     }
     // biSizeImage one byte short of the rows, or far past the end.
     for (uint32_t sizeImage : {47u, 0xFFFFFFFFu})
-        files.push_back(Bmp(4, 4, Rows24(4, 4), 24, 0, sizeImage));
+        files.push_back(Bmp(4, 4, Picture(4, 4), 24, 0, sizeImage));
     // Sizes: empty, top-down, a side past 32768 or more than 2^26 pixels over
     // bytes enough for every row, and sizes a wrapped product would make small.
     const struct {
@@ -250,7 +243,7 @@ TEST_F(DataFiles, MalformedBitmapsAreRefusedWithNothingLeftAllocated)
         EXPECT_TRUE(refused) << "file " << &file - files.data() << " of " << file.size() << " bytes";
     }
     bool refused = true;
-    EXPECT_EQ(ReadAndConvert(whole, &refused), Rgba(4, 4));
+    EXPECT_EQ(ReadAndConvert(whole, &refused), Picture(4, 4, true));
     EXPECT_FALSE(refused);
 }
 
@@ -268,14 +261,14 @@ TEST_F(DataFiles, TheFaceTextureIsTheConvertedPictureWhateverTheUnpackStateOrOne
     glDisable(GL_TEXTURE_2D);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
     glPixelStorei(GL_UNPACK_SKIP_PIXELS, 1);
-    WriteFile("face.bmp", Bmp(3, 5, Rows24(3, 5))); // rows of 12 bytes, sides no power of two
+    WriteFile("face.bmp", Bmp(3, 5, Picture(3, 5))); // rows of 12 bytes, sides no power of two
     LoadFaceTexture();
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
-    EXPECT_EQ(texels(), Rgba(3, 5));
+    EXPECT_EQ(texels(), Picture(3, 5, true));
     // Missing, top-down, or wider than the driver takes: one white texel.
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    for (const Bytes& file : {Bytes(), Bmp(4, -4, Rows24(4, 4)), Bmp(maxSize * 2, 1, Bytes(size_t(maxSize) * 6, 1))}) {
+    for (const Bytes& file : {Bytes(), Bmp(4, -4, Picture(4, 4)), Bmp(maxSize * 2, 1, Bytes(size_t(maxSize) * 6, 1))}) {
         WriteFile("face.bmp", file);
         LoadFaceTexture();
         EXPECT_EQ(texels(), Bytes(4, 255)) << file.size() << " bytes";

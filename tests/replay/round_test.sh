@@ -1,24 +1,39 @@
 #!/usr/bin/env bash
-# A whole scripted round: three blasts, the crowd falls and comes to rest, the
-# score screen shows; the dumps along the way must match the recorded ones bit
-# for bit, so any change to the simulation's arithmetic shows here.
+# A whole scripted round, recorded through the routing layer as it plays:
+# three blasts, the crowd falls and comes to rest, the score screen shows.
+# The dumps along the way must match the recorded hashes bit for bit, so any
+# change to the simulation's arithmetic shows here, and the recording alone
+# must replay to the very same dumps, its outcome lines checked; a recording
+# that no longer matches is refused at its frame.
 # The hashes were recorded with the plain step, before it was made faster. If
 # the rules are changed on purpose, record them again from the same command
 # line: (cd dumps && sha256sum state-*.txt) > round.sha256
 source "$(dirname "$0")/common.sh"
 
-played round --data "$data" --size 256x192 --frames 1500 --script "$here/round.script" \
-    --dump-at 1,101,102,103,104,150,300,500,793,794,1499 --out dumps
-for expected in frames=1500 state=2 explosions=3 fusewalkersLeft=0; do
-    expect_field round "${expected%=*}" "${expected#*=}"
-done
+frames=1,101,102,103,104,150,300,500,793,794,1499
+played round --data "$data" --size 256x192 --frames 1500 --script "$here/round.script" --record round.rec \
+    --dump-at "$frames" --out dumps
 score="$(field round score)"
 [ "$score" -gt 1000 ] || fail "three blasts in the crowd scored only $score"
 for expected in 1:state=1 101:explosions=0 102:explosions=1 104:explosions=3 793:state=1 794:state=2 \
-    1499:state=2 "1499:score=$score"; do
+    1499:state=2 "1499:score=$score" 1499:left=0; do
     word="${expected#*:}"
     expect_header "dumps/state-${expected%%:*}.txt" "${word%=*}" "${word#*=}"
 done
-[ "$(wc -l <dumps/state-500.txt)" = 15001 ] || fail "a dump does not have 15001 lines"
 (cd dumps && sha256sum --quiet -c "$here/round.sha256") || fail "the round's dumps differ from the recorded ones"
+
+grep -qx "window 256 192" round.rec && grep -qx "0 display 256 192" round.rec ||
+    fail "the recording lacks the window's size or the display the mouse is mapped against"
+grep -q "^794 outcome state 2 score $score explosions 3$" round.rec || fail "no outcome for the round's end"
+played again --data "$data" --script round.rec --dump-at "$frames" --out again
+for f in ${frames//,/ }; do
+    cmp -s "dumps/state-$f.txt" "again/state-$f.txt" || fail "the replayed recording differs after frame $f"
+done
+expect_field again frames 1500
+expect_field again outcomesChecked 2
+
+sed 's/^794 outcome state 2 score \([0-9]*\)/794 outcome state 2 score 1\1/' round.rec >tampered.rec
+run tampered --data "$data" --script tampered.rec
+[ "$status" = 3 ] || fail "a recording whose outcome differs gave exit code $status, expected 3"
+grep -q "frame 794 differs from the recording" tampered.err || fail "the mismatch is not named: $(cat tampered.err)"
 echo "round ok: score $score"
