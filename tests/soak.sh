@@ -1,9 +1,7 @@
 #!/usr/bin/env bash
-# Rounds on end through the replay tool, best built with the sanitizers. Every
-# frame is checked (--check: nothing NaN or infinite, the crowd in the box
-# after a step, the score never down within a round, the screen the rules
-# give), and every round's summary must show the screen and score its kind
-# ends on. Click positions come from SEED; a round is one of
+# Rounds on end through the replay tool, best built with the sanitizers, every
+# frame checked (--check) and every round's summary held to the screen and
+# score its kind ends on. Click positions come from SEED; a round is one of
 #   full    three people lit, played to the score screen, clicked back to the title
 #   fuse    three people lit (the last one twice), resized mid-fuse
 #   blast   three people lit, resized mid-blast, a click starting a new round

@@ -1,15 +1,11 @@
 #!/usr/bin/env bash
-# A storm of window requests on the real game under Xvfb: 100 resizes,
-# minimises, unmaps with maps and activations within seconds, frames checked
-# to keep coming throughout, then the title, a click that starts play, and a
-# last resize that sends the game back to the title. Xvfb runs no window
-# manager, so a minimise or an activation reaches no window; the game's
-# recording tells what did reach it, one "size" line per size message.
+# 100 resizes, minimises, unmaps with maps and activations within seconds on
+# the real game under Xvfb, frames checked to keep coming throughout; then
+# the title, a click that starts play, and a resize back to the title. With
+# no window manager a minimise or an activation reaches no window: the
+# game's recording tells what did, one "size" line per size message.
 #
-#   storm.sh DATA_DIR XWD_CHECK WORK_DIR GAME [ARGS...]
-#
-# GAME runs from DATA_DIR: the Linux game, or wine and the .exe with
-# WINEPREFIX set to a folder of its own (removed afterwards).
+#   storm.sh DATA_DIR XWD_CHECK WORK_DIR GAME [ARGS...]   (GAME: the Linux game, or wine and the .exe)
 set -euo pipefail
 data="$(realpath "$1")"
 check="$(realpath "$2")"
