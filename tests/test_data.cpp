@@ -4,12 +4,10 @@
 #include <sys/stat.h>
 
 #include <climits>
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -23,7 +21,6 @@
 #include "world/ragdoll_file.h"
 #include "world/round.h"
 
-
 namespace {
 
 void Put(Bytes& out, uint32_t value, int bytes)
@@ -32,8 +29,7 @@ void Put(Bytes& out, uint32_t value, int bytes)
         out.push_back(static_cast<unsigned char>(value >> (8 * i)));
 }
 
-// Floats as a ragdoll file holds them: little-endian, as on every machine
-// the game builds for.
+// Floats as a ragdoll file holds them: little-endian, as on every machine the game builds for.
 Bytes FloatBytes(const float* values, size_t count)
 {
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(values);
@@ -47,11 +43,8 @@ Bytes Bmp(int32_t width, int32_t height, const Bytes& pixels, uint16_t bits = 24
           uint32_t sizeImage = 0, uint32_t offBits = 54)
 {
     Bytes out{'B', 'M'};
-    for (uint32_t v : {uint32_t(54 + pixels.size()), 0u, offBits, 40u, uint32_t(width), uint32_t(height)})
-        Put(out, v, 4);
-    Put(out, 1, 2);
-    Put(out, bits, 2);
-    for (uint32_t v : {compression, sizeImage, 0u, 0u, 0u, 0u})
+    for (uint32_t v : {uint32_t(54 + pixels.size()), 0u, offBits, 40u, uint32_t(width), uint32_t(height),
+                       uint32_t(bits) << 16 | 1, compression, sizeImage, 0u, 0u, 0u, 0u})
         Put(out, v, 4);
     out.resize(std::max<size_t>(out.size(), offBits), 0);
     out.insert(out.end(), pixels.begin(), pixels.end());
@@ -78,18 +71,18 @@ Bytes Picture(int width, int height, bool rgba = false)
     return out;
 }
 
-// Reads the bytes as a file; the converted picture, or nothing if refused.
-Bytes ReadAndConvert(const Bytes& file, bool* refused = nullptr)
+// Reads the bytes as a file: the converted picture, or nothing and nothing
+// left allocated if refused.
+Bytes ReadAndConvert(const Bytes& file)
 {
     WriteFile("test.bmp", file);
     unsigned char* info = reinterpret_cast<unsigned char*>(1); // must be cleared on failure
     unsigned char* pixels = ReadBitmapFile(std::fopen("test.bmp", "rb"), &info);
-    if (refused)
-        *refused = !pixels && !info;
+    EXPECT_EQ(!pixels, !info);
     unsigned char* rgba = pixels ? BitmapToRgba(info, pixels) : nullptr;
     Bytes out = rgba ? Bytes(rgba, rgba + size_t(BitmapWidth(info)) * size_t(BitmapHeight(info)) * 4) : Bytes();
     for (unsigned char* block : {rgba, pixels, info})
-        std::free(block != reinterpret_cast<unsigned char*>(1) ? block : nullptr);
+        std::free(block);
     return out;
 }
 
@@ -103,13 +96,11 @@ protected:
 TEST_F(DataFiles, TheFirstFolderThatHasAFileGivesItAndANowhereFileIsReportedOnce)
 {
     const std::string here = fs::current_path().string(), bin = here + "/game/bin";
+    SetProgramPath((bin + "/").c_str()); // the folder alone, as SDL gives it
     SetProgramPath((bin + "/fusewalker").c_str());
     const std::vector<std::string> folders = DataFolders();
     ASSERT_EQ(folders.size(), 3u);
     EXPECT_TRUE(folders[0] == here && folders[1] == bin);
-    SetProgramPath((bin + "/").c_str());
-    EXPECT_EQ(DataFolders(), folders) << "the folder alone, as SDL gives it";
-    // The first folder that has the file gives it; none, and one line says where it looked.
     fs::create_directories(bin);
     WriteFile(bin + "/a", {1});
     WriteFile("a", {0});
@@ -131,13 +122,13 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
     std::ifstream in(FW_DATA_DIR "/ragdoll.rag", std::ios::binary);
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), PoseBytes(ShippedPose))
         << "the shipped pose is the data file";
-    // Past the 15th record a NaN, which would be refused if read; 18 bytes
-    // end inside a float: only its low bytes change.
-    // A pose with a distinct value in every float, so any misplaced byte shows.
+    // A distinct value in every float, so any misplaced byte shows, and past
+    // the 15th record a NaN, which would be refused if read; 18 bytes end
+    // inside a float: only its low bytes change.
     std::vector<float> distinct(4 * ParticlesPerPerson + 1, std::numeric_limits<float>::quiet_NaN());
     for (size_t i = 0; i + 1 < distinct.size(); ++i)
         distinct[i] = 0.01f * float(i + 1);
-    Bytes file = FloatBytes(distinct.data(), distinct.size());
+    const Bytes file = FloatBytes(distinct.data(), distinct.size());
     for (size_t length : {18, 100, 244}) {
         std::remove("ragdoll.rag");
         ResetRound(); // no file: the shipped pose
@@ -148,28 +139,27 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
         EXPECT_EQ(PoseBytes(RagdollTemplate), want) << length << " bytes";
     }
     // Float index and its value; -1 removes the file, -2 puts a folder in its
-    // place, which opens but reads as nothing, so the pose stays.
-    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    // place, which opens but reads as nothing, so the pose stays; w need only be finite.
+    const float inf = std::numeric_limits<float>::infinity();
     const struct {
         int index;
         float value;
         bool taken;
-    } cases[] = {{-1, 0, false}, {-2, 0, true}, {0, nan, false},      {13, inf, false},  {59, -inf, false},
-                 {5, 1000.5f, false}, {40, -1e6f, false}, {4, -1000.0f, true}, {3, 1e30f, true}}; // w need only be finite
+    } cases[] = {{-1, 0, false},    {-2, 0, true},       {0, distinct.back(), false}, {13, inf, false},
+                 {59, -inf, false}, {5, 1000.5f, false}, {4, -1000.0f, true},         {3, 1e30f, true}};
     for (const auto& c : cases) {
         std::vector<float> pose(distinct.begin(), distinct.end() - 1);
         WriteFile("ragdoll.rag", FloatBytes(pose.data(), pose.size()));
         ResetRound(); // a sound file first, so the fallback shows
         std::remove("ragdoll.rag");
-        if (c.index >= 0) {
+        if (c.index >= 0)
             pose[size_t(c.index)] = c.value;
+        if (c.index >= 0)
             WriteFile("ragdoll.rag", FloatBytes(pose.data(), pose.size()));
-        } else if (c.index == -2) {
-            ASSERT_EQ(mkdir("ragdoll.rag", 0700), 0);
-        }
+        ASSERT_TRUE(c.index != -2 || mkdir("ragdoll.rag", 0700) == 0);
         ResetRound();
-        EXPECT_EQ(PoseBytes(RagdollTemplate), c.taken ? FloatBytes(pose.data(), pose.size()) : PoseBytes(ShippedPose))
-            << c.index;
+        Bytes want = c.taken ? FloatBytes(pose.data(), pose.size()) : PoseBytes(ShippedPose);
+        EXPECT_EQ(PoseBytes(RagdollTemplate), want) << c.index;
         rmdir("ragdoll.rag");
     }
     // The pelvis record is read, but the pelvis stands on its grid point whatever it says.
@@ -181,70 +171,48 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
     pose[Pelvis] = Vec4(0.5f, -0.25f, 7.0f, 9.0f);
     WriteFile("ragdoll.rag", PoseBytes(pose));
     ResetRound();
-    EXPECT_EQ(RagdollTemplate[Pelvis].z, 7.0f);
-    EXPECT_EQ(0, std::memcmp(first.data(), particles, sizeof particles));
+    EXPECT_TRUE(RagdollTemplate[Pelvis].z == 7.0f && std::memcmp(first.data(), particles, sizeof particles) == 0);
 }
 
-TEST_F(DataFiles, BitmapRowsOfAnyPaddingConvertToPackedRgbaWithOnlyTheExactKeyClear)
+TEST_F(DataFiles, BitmapsConvertToPackedRgbaWithOnlyTheExactKeyClearOrAreRefused)
 {
     // Rows needing 3, 1 and no padding bytes; an announced image size four
     // bytes past the rows, read whole; a version 5 header.
-    const struct {
-        int width, height;
-        uint32_t sizeImage, offBits;
-    } files[] = {{3, 2, 0, 54}, {5, 3, 0, 54}, {4, 1, 0, 54}, {2, 2, 20, 54}, {2, 1, 0, 14 + 124}};
-    for (const auto& f : files) {
-        Bytes rows = Picture(f.width, f.height);
-        rows.resize(f.sizeImage ? f.sizeImage : rows.size(), 0x11);
-        EXPECT_EQ(ReadAndConvert(Bmp(f.width, f.height, rows, 24, 0, f.sizeImage, f.offBits)), Picture(f.width, f.height, true))
-            << f.width << " x " << f.height;
+    for (auto [width, height, sizeImage, offBits] : {std::tuple{3, 2, 0u, 54u}, {5, 3, 0u, 54u}, {4, 1, 0u, 54u},
+                                                      {2, 2, 20u, 54u}, {2, 1, 0u, 14u + 124u}}) {
+        Bytes rows = Picture(width, height);
+        rows.resize(sizeImage ? sizeImage : rows.size(), 0x11);
+        EXPECT_EQ(ReadAndConvert(Bmp(width, height, rows, 24, 0, sizeImage, offBits)), Picture(width, height, true))
+            << width << " x " << height;
     }
     // Only (255, 0, 255) is clear; its neighbours in any channel are not.
-    const uint32_t near[] = {0xFF00FF, 0xFF01FF, 0xFE00FF, 0xFF00FE};
     Bytes row;
-    for (uint32_t c : near)
+    for (uint32_t c : {0xFF00FF, 0xFF01FF, 0xFE00FF, 0xFF00FE})
         Put(row, c, 3);
     Bytes rgba = ReadAndConvert(Bmp(4, 1, row));
-    ASSERT_EQ(rgba.size(), 16u);
-    EXPECT_TRUE(rgba[3] == 0 && rgba[7] == 255 && rgba[11] == 255 && rgba[15] == 255);
+    EXPECT_TRUE(rgba.size() == 16 && rgba[3] == 0 && rgba[7] == 255 && rgba[11] == 255 && rgba[15] == 255);
     // 8-bit with a colour table, 32-bit, and compressed: transparent black.
     EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(8, 0x7F), 8, 0, 0, 54 + 1024)), Bytes(24, 0));
     EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(24, 0x7F), 32)), Bytes(24, 0));
     EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(24, 0x7F), 24, 1)), Bytes(24, 0));
-}
 
-TEST_F(DataFiles, MalformedBitmapsAreRefusedWithNothingLeftAllocated)
-{
+    // Refused: cut short, bfOffBits leaving less than the 40-byte info header
+    // or past the end, biSizeImage a byte short of the rows or far past the
+    // end, empty or top-down, a side past 32768 over bytes enough for every
+    // row, sizes a wrapped product would make small, bit counts past 32.
     const Bytes whole = Bmp(4, 4, Picture(4, 4));
-    std::vector<Bytes> files = {{}};
-    for (size_t length : {size_t(13), size_t(53), size_t(54), whole.size() - 1})
-        files.push_back(Bytes(whole.begin(), whole.begin() + long(length)));
-    // bfOffBits leaving less than the 40-byte info header, or past the end.
+    std::vector<Bytes> refused = {{}, Bytes(whole.begin(), whole.begin() + 53), Bytes(whole.begin(), whole.end() - 1),
+                                  Bmp(4, 4, Picture(4, 4), 24, 0, 47), Bmp(4, 4, Picture(4, 4), 24, 0, 0xFFFFFFFFu),
+                                  Bmp(2, 2, Bytes(16, 0), 0, 0, 16), Bmp(2, 2, Bytes(16, 0), 33, 0, 16)};
     for (uint32_t offBits : {13u, 53u, 54u + 49u, 0xFFFFFFFFu}) {
-        files.push_back(whole);
-        for (int i = 0; i < 4; ++i)
-            files.back()[size_t(10 + i)] = static_cast<unsigned char>(offBits >> (8 * i));
+        refused.push_back(whole);
+        std::memcpy(&refused.back()[10], &offBits, 4);
     }
-    // biSizeImage one byte short of the rows, or far past the end.
-    for (uint32_t sizeImage : {47u, 0xFFFFFFFFu})
-        files.push_back(Bmp(4, 4, Picture(4, 4), 24, 0, sizeImage));
-    // Sizes: empty, top-down, a side past 32768 or more than 2^26 pixels over
-    // bytes enough for every row, and sizes a wrapped product would make small.
-    const struct {
-        int32_t width, height;
-    } sizes[] = {{0, 1}, {1, 0}, {4, -4}, {1, 32769}, {8193, 8193}, {INT32_MAX, 1}, {INT32_MIN, 1}, {65536, 65536}};
-    for (const auto& s : sizes)
-        files.push_back(Bmp(s.width, s.height, Bytes(size_t(std::min(std::abs(int64_t(s.height)), int64_t(40000))) * 4, 0x55)));
-    for (uint16_t bits : {uint16_t(0), uint16_t(33)})
-        files.push_back(Bmp(2, 2, Bytes(16, 0), bits, 0, 16));
-    for (const Bytes& file : files) {
-        bool refused = false;
-        ReadAndConvert(file, &refused);
-        EXPECT_TRUE(refused) << "file " << &file - files.data() << " of " << file.size() << " bytes";
-    }
-    bool refused = true;
-    EXPECT_EQ(ReadAndConvert(whole, &refused), Picture(4, 4, true));
-    EXPECT_FALSE(refused);
+    for (auto [width, height] : {std::pair{0, 1}, {1, 0}, {4, -4}, {1, 32769}, {INT32_MAX, 1}, {INT32_MIN, 1}, {65536, 65536}})
+        refused.push_back(Bmp(width, height, Bytes(size_t(std::min(std::abs(int64_t(height)), int64_t(40000))) * 4, 0x55)));
+    for (const Bytes& file : refused)
+        EXPECT_TRUE(ReadAndConvert(file).empty()) << "file " << &file - refused.data() << " of " << file.size() << " bytes";
+    EXPECT_EQ(ReadAndConvert(whole), Picture(4, 4, true));
 }
 
 TEST_F(DataFiles, TheFaceTextureIsTheConvertedPictureWhateverTheUnpackStateOrOneWhiteTexel)
@@ -265,7 +233,7 @@ TEST_F(DataFiles, TheFaceTextureIsTheConvertedPictureWhateverTheUnpackStateOrOne
     LoadFaceTexture();
     EXPECT_TRUE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_EQ(texels(), Picture(3, 5, true));
-    // Missing, top-down, or wider than the driver takes: one white texel.
+    // Empty, top-down, or wider than the driver takes: one white texel.
     GLint maxSize = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
     for (const Bytes& file : {Bytes(), Bmp(4, -4, Picture(4, 4)), Bmp(maxSize * 2, 1, Bytes(size_t(maxSize) * 6, 1))}) {
