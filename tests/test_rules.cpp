@@ -30,11 +30,6 @@ protected:
     void TearDown() override { ClickPending = 0; }
 
     static Particle& HeadOf(int person) { return particles[person * ParticlesPerPerson]; }
-    static void Place(int g, Vec4 pos, Vec4 vel = Vec4())
-    {
-        particles[g].pos = pos;
-        particles[g].vel = vel;
-    }
     static void ClickAt(const Vec4& ground)
     {
         CursorX = ground.x;
@@ -42,11 +37,10 @@ protected:
         ClickPending = 1;
         LightFuse();
     }
-    static bool Same(const Vec4& a, const Vec4& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
-    static bool Near(Vec4 a, const Vec4& b)
+    static bool Near(Vec4 a, const Vec4& b, float within)
     {
         a -= b;
-        return a.LengthSquared() < 1e-12f;
+        return a.LengthSquared() <= within * within;
     }
 
     TempWorkDir dir; // no ragdoll.rag: the shipped pose
@@ -74,15 +68,14 @@ TEST_F(Rules, TheBoxReflectsAndOnlyFallenHeadsScoreTheWholePartOfTheirSpeed)
         {15 * 42, {0.2f, -1, 0.9f}, {0, -2.5f, 0}, {0.2f, -0.99f, 0.9f}, {0, 1.0f, 0}},
         {15 * 43, {1.1f, -0.5f, 0.5f}, {3.2f, 0, 0}, {1, -0.5f, 0.5f}, {-2.88f, 0, 0}},
     };
-    for (const auto& r : rows) {
-        Place(r.g, r.pos, r.vel);
-        particles[r.g].standing = 0;
-    }
+    for (const auto& r : rows)
+        particles[r.g] = Particle{r.pos, r.vel, 0, {}, 0, -2.0f};
     // A standing head at a wall is only clamped and scores nothing.
-    Place(15 * 44, Vec4(-1.1f, -0.5f, 0.5f), Vec4(-3.2f, 0, 0));
+    particles[15 * 44].pos = Vec4(-1.1f, -0.5f, 0.5f);
+    particles[15 * 44].vel = Vec4(-3.2f, 0, 0);
     CollideWithBox();
     for (const auto& r : rows)
-        EXPECT_TRUE(Same(particles[r.g].pos, r.wantPos) && Near(particles[r.g].vel, r.wantVel)) << "particle " << r.g;
+        EXPECT_TRUE(Near(particles[r.g].pos, r.wantPos, 0.0f) && Near(particles[r.g].vel, r.wantVel, 1e-6f)) << r.g;
     EXPECT_EQ(PlayerScore, 0 + 2 + 3);
 
     // The score stops at the largest int rather than wrapping past it.
@@ -154,9 +147,8 @@ TEST_F(Rules, ABlastThrowsAndKnocksDownStrictlyInsideHalfAUnit)
         {{1e-3f, 0, 0}, true, 0.1f + 1000.0f},
     };
     for (int i = 0; i < 6; ++i) {
-        Vec4 at = centre;
-        at += heads[i].offset;
-        HeadOf(100 + i) = Particle{at, Vec4(0.1f, 0.2f, 0.3f), 0, {}, 1, -2.0f};
+        HeadOf(100 + i) = Particle{centre, Vec4(0.1f, 0.2f, 0.3f), 0, {}, 1, -2.0f};
+        HeadOf(100 + i).pos += heads[i].offset;
     }
     UpdateFuse(500);
     EXPECT_TRUE(ExplosionCount == 1 && HeadOf(500).fuse == -2.0f && !HeadOf(500).standing);

@@ -99,17 +99,18 @@ double Detail(const Image& image, int from, int to)
     return pairs ? double(sharp) / double(pairs) : 0.0;
 }
 
-// Runs of rows in [top, bottom) x [left, width) with pure red on them, at
-// least six empty rows apart.
-int RedBands(const Image& image, int left, int top, int bottom)
+// Runs of rows in [top, bottom) x [left, width) where keep holds for some
+// pixel, at least six empty rows apart.
+template <class Keep>
+int Bands(const Image& image, int left, int top, int bottom, Keep keep)
 {
     int bands = 0, emptyRun = 6;
     for (int y = top; y < bottom; ++y) {
-        bool red = false;
-        for (int x = left; x < image.width && !red; ++x)
-            red = IsPureRed(image.At(x, y));
-        bands += red && emptyRun >= 6;
-        emptyRun = red ? 0 : emptyRun + 1;
+        bool found = false;
+        for (int x = left; x < image.width && !found; ++x)
+            found = keep(image.At(x, y));
+        bands += found && emptyRun >= 6;
+        emptyRun = found ? 0 : emptyRun + 1;
     }
     return bands;
 }
@@ -167,26 +168,16 @@ int main(int argc, char** argv)
         return 2;
     }
     // Shares of the screen that are black and grey; of the rest, red and
-    // white; runs of rows with something on them, at least six empty rows apart.
-    long black = 0, grey = 0, red = 0, white = 0, text = 0;
-    int bands = 0, emptyRun = 6;
-    for (int y = 0; y < image.height; ++y) {
-        bool rowHasText = false;
-        for (int x = 0; x < image.width; ++x) {
-            const Rgb& c = image.At(x, y);
-            if (IsBlack(c)) {
-                ++black;
-                continue;
-            }
-            rowHasText = true;
-            ++text;
-            red += IsRed(c);
-            white += IsWhite(c);
-            grey += IsGrey(c);
-        }
-        bands += rowHasText && emptyRun >= 6;
-        emptyRun = rowHasText ? 0 : emptyRun + 1;
+    // white; runs of rows with something on them.
+    long black = 0, grey = 0, red = 0, white = 0;
+    for (const Rgb& c : image.pixels) {
+        black += IsBlack(c);
+        red += !IsBlack(c) && IsRed(c);
+        white += !IsBlack(c) && IsWhite(c);
+        grey += !IsBlack(c) && IsGrey(c);
     }
+    long text = long(image.pixels.size()) - black;
+    int bands = Bands(image, 0, 0, image.height, [](const Rgb& c) { return !IsBlack(c); });
     double all = double(image.width) * image.height;
     double blackShare = black / all, greyShare = grey / all;
     double redText = text ? double(red) / double(text) : 0.0, whiteText = text ? double(white) / double(text) : 0.0;
@@ -198,7 +189,7 @@ int main(int argc, char** argv)
     bool playing = blackShare <= 0.3 && greyShare >= 0.3 && floorDetail >= 0.02 && floorDetail >= 3 * wallDetail;
     int labels = Labels(image);
     // At the top right: the word "score", and under it the score once above 0.
-    int scoreBands = RedBands(image, image.width * 6 / 10, 0, image.height / 2);
+    int scoreBands = Bands(image, image.width * 6 / 10, 0, image.height / 2, IsPureRed);
 
     // Text alone on black: the title's six lines, or the score's two.
     bool textScreen = blackShare >= 0.9 && text >= (screen == "score" ? 200 : 500);
