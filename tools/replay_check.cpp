@@ -38,17 +38,25 @@ int ExpectedState(int state, bool clicked)
 
 FrameStart StartOfFrame(bool clicked, bool sized) { return FrameStart{CurrentState, PlayerScore, clicked, sized}; }
 
-std::string CheckFrame(const FrameStart& start)
+std::string CheckCrowd(bool stepped)
 {
-    // A size message sends the game back to the title before the frame runs.
-    int before = start.sized ? int(Title) : start.state;
     for (int g = 0; g < ParticleCount; ++g) {
         const Particle& p = particles[g];
         if (!Finite(p.pos) || !Finite(p.vel))
             return "particle " + std::to_string(g) + " is not finite";
-        if (before == Playing && !InTheBox(p.pos))
+        if (stepped && !InTheBox(p.pos))
             return "particle " + std::to_string(g) + " is outside the box after a step";
     }
+    return "";
+}
+
+std::string CheckFrame(const FrameStart& start)
+{
+    // A size message sends the game back to the title before the frame runs.
+    int before = start.sized ? int(Title) : start.state;
+    std::string crowd = CheckCrowd(before == Playing);
+    if (!crowd.empty())
+        return crowd;
     int expected = ExpectedState(before, start.clicked);
     if (CurrentState != expected)
         return std::string("the game is on the ") + StateName(CurrentState) + " screen, expected the " +

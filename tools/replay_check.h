@@ -18,3 +18,6 @@ FrameStart StartOfFrame(bool clicked, bool sized);
 
 // Empty when the game after the frame is sound, else what is wrong.
 std::string CheckFrame(const FrameStart& start);
+
+// Empty when every particle is finite and, once the crowd has stepped, in the box.
+std::string CheckCrowd(bool stepped);
