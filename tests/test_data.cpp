@@ -3,7 +3,6 @@
 // fuzzers' corpora hold every malformed shape; here each rule once.)
 #include <sys/stat.h>
 
-#include <climits>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -122,9 +121,8 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
     std::ifstream in(FW_DATA_DIR "/ragdoll.rag", std::ios::binary);
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), PoseBytes(ShippedPose))
         << "the shipped pose is the data file";
-    // A distinct value in every float, so any misplaced byte shows, and past
-    // the 15th record a NaN, which would be refused if read; 18 bytes end
-    // inside a float: only its low bytes change.
+    // A distinct value in every float, and past the 15th record a NaN that
+    // would be refused if read; 18 bytes end inside a float.
     std::vector<float> distinct(4 * ParticlesPerPerson + 1, std::numeric_limits<float>::quiet_NaN());
     for (size_t i = 0; i + 1 < distinct.size(); ++i)
         distinct[i] = 0.01f * float(i + 1);
@@ -152,8 +150,7 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
         WriteFile("ragdoll.rag", FloatBytes(pose.data(), pose.size()));
         ResetRound(); // a sound file first, so the fallback shows
         std::remove("ragdoll.rag");
-        if (c.index >= 0)
-            pose[size_t(c.index)] = c.value;
+        pose[size_t(std::max(c.index, 0))] = c.index >= 0 ? c.value : pose[0];
         if (c.index >= 0)
             WriteFile("ragdoll.rag", FloatBytes(pose.data(), pose.size()));
         ASSERT_TRUE(c.index != -2 || mkdir("ragdoll.rag", 0700) == 0);
@@ -176,8 +173,7 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
 
 TEST_F(DataFiles, BitmapsConvertToPackedRgbaWithOnlyTheExactKeyClearOrAreRefused)
 {
-    // Rows needing 3, 1 and no padding bytes; an announced image size four
-    // bytes past the rows, read whole; a version 5 header.
+    // Rows needing 3, 1 and no padding; an image size announced past the rows; a version 5 header.
     for (auto [width, height, sizeImage, offBits] : {std::tuple{3, 2, 0u, 54u}, {5, 3, 0u, 54u}, {4, 1, 0u, 54u},
                                                       {2, 2, 20u, 54u}, {2, 1, 0u, 14u + 124u}}) {
         Bytes rows = Picture(width, height);

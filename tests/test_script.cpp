@@ -13,27 +13,18 @@
 
 TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
 {
-    const char* text = "# a recording\n"
-                       "pace 50\n"
-                       "window 320 240\r\n"
-                       "\n"
-                       "9 click 10 20\n"
-                       "  # indented comment\n"
-                       "3 move -32768 32767\n"
-                       "9   size  \n"
-                       "3 display 1 8192\n"
-                       "9 window 640 480\n"
-                       "12 outcome state 2 score 2147483647 explosions 3\n";
-    ScriptParse parse = ParseScript(text);
+    ScriptParse parse = ParseScript("# a recording\npace 50\nwindow 320 240\r\n\n9 click 10 20\n  # indented comment\n"
+                                    "3 move -32768 32767\n9   size  \n3 display 1 8192\n9 window 640 480\n"
+                                    "12 outcome state 2 score 2147483647 explosions 3\n");
     ASSERT_TRUE(parse.ok) << parse.error;
-    EXPECT_EQ(parse.script.pace, 50);
-    EXPECT_TRUE(parse.script.windowWidth == 320 && parse.script.windowHeight == 240);
+    EXPECT_TRUE(parse.script.pace == 50 && parse.script.windowWidth == 320 && parse.script.windowHeight == 240);
     // By frame, in file order within a frame; each line is what it was.
-    const char* want[] = {"3 move -32768 32767", "3 display 1 8192", "9 click 10 20", "9 size",
-                          "9 window 640 480", "12 outcome state 2 score 2147483647 explosions 3"};
-    ASSERT_EQ(parse.script.lines.size(), 6u);
-    for (size_t i = 0; i < 6; ++i)
-        EXPECT_EQ(FormatScriptLine(parse.script.lines[i]), want[i]);
+    const std::vector<std::string> want = {"3 move -32768 32767", "3 display 1 8192", "9 click 10 20", "9 size",
+                                           "9 window 640 480", "12 outcome state 2 score 2147483647 explosions 3"};
+    std::vector<std::string> got;
+    for (const ScriptLine& line : parse.script.lines)
+        got.push_back(FormatScriptLine(line));
+    EXPECT_EQ(got, want);
     ScriptParse bare = ParseScript("");
     EXPECT_TRUE(bare.ok && bare.script.pace == -1 && bare.script.windowWidth == 0);
 }

@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
-# Plays one round of the game from its package on a virtual X server: the
-# title, a click to start, three fuses lit in the crowd, the blasts, the
-# score screen once the round ends, a click back to the title, and exit code
-# 1 once the window is closed. A .tar.gz holds the Linux game; a .zip holds
-# the Windows one, played under Wine. The package is unpacked in a fresh
-# folder and the game started in an empty one, so it has to find its data
-# from where it lies. Every step waits by polling screenshots, since the
-# game's pace follows its frame rate. The round is recorded: the recording
-# must replay headlessly (with the native replay tool) to the same outcome.
+# One round of the game from its package (.tar.gz: Linux; .zip: Windows,
+# under Wine) on a virtual X server: the title, a click to start, three fuses
+# lit, the blasts, the score screen, a click back to the title, exit code 1
+# once closed. Unpacked in a fresh folder and started in an empty one, it
+# finds its data from where it lies. Every step polls screenshots. The round
+# is recorded, and must replay headlessly to the same outcome.
 #
 #   run_e2e.sh PACKAGE XWD_CHECK REPLAY [WORK_DIR]
 #
@@ -28,8 +25,7 @@ case "$package" in
 *.zip)
     require_tools wine wineserver unzip
     unzip -q "$package" -d "$work/unpacked"
-    # A prefix of its own, so no user's Wine set-up is touched; without the
-    # .NET and browser add-ons Wine asks for nothing while it builds it.
+    # A prefix of its own; without the .NET and browser add-ons Wine asks for nothing.
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
     game=(wine "$(find "$work/unpacked" -name fusewalker.exe)")
     ;;
@@ -45,8 +41,7 @@ step "playing ${game[*]}"
 start_game "$work/empty" game.log "${game[@]}" --fps 60 --record round.rec
 # Wine builds its prefix on the first start, which takes a while.
 wait_for_window 120
-step "window is up"
-step "title screen, text in the default colour"
+step "window is up: the title screen, text in the default colour"
 wait_for_screen title-white 60
 # The prompt blinks, so a changing screen means frames keep coming.
 wait_for_frames 3 30

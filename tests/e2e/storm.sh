@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# 100 resizes, minimises, unmaps with maps and activations within seconds on
-# the real game under Xvfb, frames checked to keep coming throughout; then
-# the title, a click that starts play, and a resize back to the title. With
-# no window manager a minimise or an activation reaches no window: the
-# game's recording tells what did, one "size" line per size message.
+# 100 resizes, minimises, unmaps with maps and activations within seconds,
+# frames coming throughout; then the title, a click to play, a resize back to
+# the title. With no window manager a minimise or an activation reaches no
+# window: the game's recording tells what did, a "size" line each.
 #
 #   storm.sh DATA_DIR XWD_CHECK WORK_DIR GAME [ARGS...]   (GAME: the Linux game, or wine and the .exe)
 set -euo pipefail

@@ -1,7 +1,5 @@
-# Shared by the end-to-end scripts, sourced after they set $work (a scratch
-# folder) and $check (the xwd_check program, or empty): a private virtual X
-# server at 1024 x 768, the game started on it and stopped at the end, and
-# polling screenshots for what the screen shows.
+# Sourced by the end-to-end scripts once $work (scratch) and $check (xwd_check)
+# are set: a private X server at 1024 x 768, the game on it, screenshots polled.
 
 xvfb_pid=""
 game_pid=""
@@ -51,8 +49,8 @@ start_game() {
     game_pid=$!
 }
 
-# poll SECONDS WHAT PID COMMAND...: runs COMMAND every $pause seconds (0.2
-# unless set) until it succeeds; fails when PID ends first or the time is up.
+# poll SECONDS WHAT PID COMMAND...: COMMAND every $pause (0.2) seconds until
+# it succeeds; fails when PID ends first or the time is up.
 poll() {
     local seconds="$1" what="$2" pid="$3" deadline=$((SECONDS + $1))
     shift 3
@@ -82,9 +80,8 @@ window_up() { xdotool search --name '^Fusewalker V1.0$' >/dev/null 2>&1; }
 wait_for_window() { poll "$1" "no window titled Fusewalker V1.0" "$game_pid" window_up; }
 wait_for_screen() { poll "$2" "no $1 screen" "$game_pid" shows "$1"; }
 
-# The screen changes N times: at least N new frames have been shown. No
-# pause between screenshots, so few frames go by unseen: the fuses burn for
-# only 100 frames.
+# The screen changes N times: at least N new frames shown. No pause between
+# screenshots: a fuse burns for only 100 frames.
 screen_changed() {
     shoot
     cmp -s "$work/shot.xwd" "$work/before.xwd" && return 1

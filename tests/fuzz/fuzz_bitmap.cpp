@@ -1,5 +1,4 @@
-// Any bytes as face.bmp: the reader and the RGBA conversion must refuse or
-// convert them without a fault or a leak.
+// Any bytes as face.bmp: the reader and the converter refuse or convert them, without a fault or a leak.
 #include <cstdint>
 #include <cstdlib>
 

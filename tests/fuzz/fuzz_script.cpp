@@ -27,10 +27,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
 
     std::vector<std::string> words{"fusewalker"};
+    std::vector<const char*> argv;
     std::istringstream in(text);
     for (std::string word; in >> word;)
         words.push_back(word);
-    std::vector<const char*> argv;
     for (const std::string& word : words)
         argv.push_back(word.c_str());
     int argc = int(argv.size());

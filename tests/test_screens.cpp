@@ -1,13 +1,17 @@
-// The mouse and the game's three screens as a shell drives them: through the
-// routing layer, frame by frame. (Whole rounds play in the replay tests.)
+// The mouse, the game's three screens as a shell drives them (through the
+// routing layer, frame by frame) and the font at its edges. (Whole rounds
+// play in the replay tests; the docs pictures show the glyphs in use.)
+#include <climits>
 #include <cmath>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "app/events.h"
 #include "game/frame.h"
+#include "render/font.h"
 #include "render/gl.h"
 #include "scenes/scenes.h"
 #include "tests/headless_fixture.h"
@@ -36,6 +40,31 @@ bool ClickAndFrame(int mx, int my)
     return IsCrowd(before);
 }
 
+// Lines drawn, through feedback mode, and the leftmost x any of them reaches:
+// with identity matrices and a viewport of 2 x 2 at (-1, -1), the x given.
+// Drawn with texturing on and depth testing off, which the font undoes.
+template <class Draw>
+std::pair<int, float> Lines(Draw draw)
+{
+    glViewport(-1, -1, 2, 2);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
+    static std::vector<GLfloat> buffer(1 << 16);
+    glFeedbackBuffer(GLsizei(buffer.size()), GL_2D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    GLint count = glRenderMode(GL_RENDER);
+    EXPECT_TRUE(!glIsEnabled(GL_TEXTURE_2D) && glIsEnabled(GL_DEPTH_TEST));
+    std::pair<int, float> lines = {count / 5, 1e9f}; // a token and two vertices each
+    for (GLint i = 0; i < count; i += 5)
+        lines.second = std::min({lines.second, buffer[size_t(i) + 1], buffer[size_t(i) + 3]});
+    return lines;
+}
+
 class GameStates : public HeadlessGlTest {
 protected:
     void SetUp() override
@@ -55,16 +84,11 @@ TEST(CursorMapping, DisplayPixelsBecomeTheGroundPointAndPressesLatchAClick)
     // x runs -1 to 1 across the display (not the window); the ground point's
     // depth (CursorZ + 0.8) from 1 at the top row to 0 at 80 percent down,
     // and beyond the box off the window (Windows hands over signed halves).
-    const struct {
-        int mx, my, width, height;
-        float x, groundZ;
-    } points[] = {{0, 384, 1024, 768, -1.0f, 0.375f},
-                  {1023, 767, 1024, 768, 0.998046875f, -0.2483724f},
-                  {-512, -384, 1024, 768, -2.0f, 1.625f},
-                  {1024, 0, 2048, 1536, 0.0f, 1.0f}};
-    for (const auto& p : points) {
-        RouteMouseMove(p.mx, p.my, p.width, p.height);
-        EXPECT_TRUE(std::fabs(CursorX - p.x) < 1e-7f && std::fabs(CursorZ + 0.8f - p.groundZ) < 1e-6f) << p.mx;
+    for (auto [mx, my, width, x, groundZ] : {std::tuple{0, 384, 1024, -1.0f, 0.375f},
+                                             {1023, 767, 1024, 0.998046875f, -0.2483724f},
+                                             {-512, -384, 1024, -2.0f, 1.625f}, {1024, 0, 2048, 0.0f, 1.0f}}) {
+        RouteMouseMove(mx, my, width, width * 3 / 4);
+        EXPECT_TRUE(std::fabs(CursorX - x) < 1e-7f && std::fabs(CursorZ + 0.8f - groundZ) < 1e-6f) << mx;
     }
     EXPECT_EQ(ClickPending, 0) << "moving is not clicking";
     // A display of no size keeps the last point; the press still counts.
@@ -130,18 +154,9 @@ TEST_F(GameStates, ARoundEndsWhenNoFallenHeadMovesFasterThanTheThreshold)
     EXPECT_TRUE(RoundHasEnded());
 }
 
-TEST_F(GameStates, EveryFrameClearsTheClickAdvancesTheClockAndTheTitlePromptBlinks)
+TEST_F(GameStates, TheTitlePromptBlinksThroughFiveLineWidths)
 {
-    for (int32_t state : {Title, Playing, Score}) {
-        RouteSize();
-        CurrentState = state;
-        FusewalkersLeft = 0;
-        float clock = FrameClock;
-        ClickAndFrame(100, 100);
-        EXPECT_TRUE(ClickPending == 0 && FrameClock == clock + 0.1f) << "state " << state;
-    }
     // Each width holds for ten frames of the clock: 0.5, 2, 4, 1, 3, again.
-    RouteSize();
     for (auto [clock, want] : {std::pair{1.0f, 2.0f}, {2.0f, 4.0f}, {2.9f, 4.0f}, {3.0f, 1.0f}, {4.0f, 3.0f}, {5.0f, 0.5f}}) {
         FrameClock = clock;
         RoutePaint();
@@ -149,4 +164,31 @@ TEST_F(GameStates, EveryFrameClearsTheClickAdvancesTheClockAndTheTitlePromptBlin
         glGetFloatv(GL_LINE_WIDTH, &width);
         EXPECT_EQ(width, want) << "FrameClock " << clock;
     }
+}
+
+TEST_F(GameStates, CharactersWithoutAGlyphKeepTheirCellAndNumbersBelowOneDrawNothing)
+{
+    InitFontTables();
+    // Cell n is centred 1.5 sizes n left of the anchor, half a size wide.
+    const struct {
+        std::string text;
+        int length, lines, leftmostCell;
+    } texts[] = {{"aZb", 3, 6 + 5, 3}, {"xy", 1, 3, 1}, {"abc", -4, 0, 0}, {std::string("Z09|}~\x7f\x01\xc8\xff a"), 12, 6, 1}};
+    for (const auto& t : texts) {
+        auto [lines, left] = Lines([&t] { DrawString(t.text.data(), t.length, Vec4(0.875f, 0.125f, 0.5f), 0.05f); });
+        EXPECT_EQ(lines, t.lines) << t.text;
+        EXPECT_TRUE(lines == 0 || std::fabs(left - (0.85f - 0.075f * float(t.leftmostCell))) < 1e-5f) << t.text;
+    }
+    EXPECT_EQ(Lines([] { DrawString(nullptr, 0, Vec4(), 0.05f); }).first, 0);
+    // Segments per digit: 0 has six, 1 two, ... 8 all seven; ten digits and more.
+    const int segments[10] = {6, 2, 5, 5, 4, 5, 5, 3, 7, 5};
+    for (int value : {1005, INT_MAX, 0, INT_MIN}) {
+        int lines = 0;
+        for (int v = value; v > 0; v /= 10)
+            lines += segments[v % 10];
+        EXPECT_EQ(Lines([value] { DrawNumber(value, Vec4(), 0.05f); }).first, lines) << value;
+    }
+    // The distance between the outer digit anchors; -1.5 sizes below one.
+    for (auto [value, width] : {std::pair{9, 0.0f}, {10, 0.15f}, {INT_MAX, 1.35f}, {0, -0.15f}})
+        EXPECT_NEAR(NumberWidth(value, 0.1f), width, 1e-6f) << value;
 }
