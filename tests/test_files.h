@@ -33,7 +33,7 @@ struct TempWorkDir {
 inline void WriteFile(const std::string& name, const Bytes& bytes)
 {
     FILE* f = std::fopen(name.c_str(), "wb");
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f) != 0)
+    if (!f || (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) || std::fclose(f) != 0)
         std::abort();
 }
 
