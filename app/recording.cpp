@@ -11,6 +11,7 @@ namespace {
 FILE* File = nullptr;
 std::string Path;
 std::string Failure; // why the last write failed
+bool Starting = false; // a failure now refuses the start, and the caller says so
 
 std::string WriteError() { return "cannot write the recording \"" + Path + "\": " + std::strerror(errno); }
 
@@ -20,7 +21,8 @@ void GiveUp()
     Failure = WriteError();
     std::fclose(File);
     File = nullptr;
-    ReportProblem(Failure + "; recording stopped");
+    if (!Starting)
+        ReportProblem(Failure + "; recording stopped");
 }
 
 void WriteText(const std::string& text)
@@ -40,9 +42,11 @@ bool StartRecording(const std::string& path, int pace, std::string* error)
         *error = WriteError();
         return false;
     }
+    Starting = true;
     WriteText("# fusewalker recording: play it with fusewalker --play, or fusewalker-replay --script");
     WriteText("pace " + std::to_string(pace));
     FlushRecording();
+    Starting = false;
     if (!File)
         *error = Failure;
     return File != nullptr;

@@ -30,7 +30,7 @@ for bad in "--fps 2000" "--fps -1" "--fps 2.5" "--window 320" "--window 0x240" "
     game_says 2 "fusewalker: .*${bad%% *}" $bad
 done
 game_says 2 "fusewalker: .*not expected" round.rec
-game_says 2 '"/no/such/folder/round.rec"' --record /no/such/folder/round.rec
+for f in /no/such/folder/round.rec /dev/full; do game_says 2 "\"$f\"" --record "$f"; done
 game_says 2 '"missing.rec"' --play missing.rec
 
 printf 'pace 50\n0 click 1 2\n3 fly 1 2\n' >bad.rec
