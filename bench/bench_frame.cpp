@@ -12,16 +12,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include "app/events.h"
-#include "app/headless.h"
 #include "game/view.h"
+#include "platform/headless_egl.h"
 #include "render/gl.h"
 #include "render/people.h"
 #include "render/reference_people.h"
 #include "render/room.h"
-#include "sim/physics.h"
 #include "scenes/game_snapshot.h"
 #include "scenes/scenes.h"
+#include "session/routing.h"
+#include "sim/physics.h"
 #include "world/globals.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/headless.h"
+#include "platform/headless_egl.h"
 
 // Tests that draw share one headless OpenGL context, opened on first use.
 class HeadlessGlTest : public ::testing::Test {

@@ -13,15 +13,15 @@
 
 #include <gtest/gtest.h>
 
-#include "app/events.h"
-#include "app/headless.h"
-#include "app/playback.h"
-#include "app/script.h"
 #include "game/view.h"
+#include "platform/headless_egl.h"
 #include "render/people.h"
 #include "render/reference_people.h"
 #include "render/room.h"
 #include "scenes/scenes.h"
+#include "session/playback.h"
+#include "session/routing.h"
+#include "session/script.h"
 #include "tests/test_files.h"
 #include "tools/png.h"
 #include "world/globals.h"
@@ -57,7 +57,7 @@ TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPicture)
     ASSERT_TRUE(HeadlessOpen(width, height));
     ScreenWidth = width;
     ScreenHeight = height;
-    StartPlayback(script, true);
+    StartPlayback(script, PlaybackMode::Replay);
     RouteCreate();
     for (auto [frame, name] : {std::pair{0L, "title.png"}, {60L, "playing.png"}, {115L, "blast.png"}, {800L, "score.png"}}) {
         while (RoutedFrames() <= frame)

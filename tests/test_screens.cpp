@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
-#include "app/events.h"
 #include "game/frame.h"
 #include "render/font.h"
 #include "render/gl.h"
 #include "scenes/scenes.h"
+#include "session/routing.h"
 #include "tests/headless_fixture.h"
 #include "world/globals.h"
 #include "world/particles.h"

@@ -5,10 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "app/events.h"
-#include "app/pace.h"
-#include "app/playback.h"
-#include "app/script.h"
+#include "session/pace.h"
+#include "session/playback.h"
+#include "session/routing.h"
+#include "session/script.h"
 #include "world/globals.h"
 
 TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
@@ -71,11 +71,11 @@ TEST(Pace, DeadlinesStayAPeriodApartAndALongStallStartsAfresh)
 
 TEST(Playback, TheShellsMouseIsLeftOutWhileARecordingPlays)
 {
-    StartPlayback(ParseScript("5 click 1 2\n").script, false);
+    StartPlayback(ParseScript("5 click 1 2\n").script, PlaybackMode::Live);
     ClickPending = 0;
     RouteLeftButtonDown(10, 10, 100, 100);
     EXPECT_EQ(ClickPending, 0) << "another round than the recorded one";
-    StartPlayback(Script(), false);
+    StartPlayback(Script(), PlaybackMode::Live);
     RouteLeftButtonDown(10, 10, 100, 100);
     EXPECT_EQ(ClickPending, 1) << "and the player's own once it has ended";
     ClickPending = 0;

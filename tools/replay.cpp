@@ -12,12 +12,12 @@
 #include <system_error>
 #include <vector>
 
-#include "app/events.h"
-#include "app/headless.h"
-#include "app/options.h"
-#include "app/playback.h"
-#include "app/recording.h"
-#include "app/session.h"
+#include "platform/headless_egl.h"
+#include "session/options.h"
+#include "session/playback.h"
+#include "session/recording.h"
+#include "session/report.h"
+#include "session/routing.h"
 #include "tools/png.h"
 #include "tools/replay_check.h"
 #include "tools/replay_dump.h"
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
                                   std::to_string(height));
     ScreenWidth = script.windowWidth ? script.windowWidth : width;
     ScreenHeight = script.windowWidth ? script.windowHeight : height;
-    StartPlayback(script, true);
+    StartPlayback(script, PlaybackMode::Replay);
     RouteCreate();
 
     for (long frame = 0; frame < frames; ++frame) {
@@ -134,7 +134,7 @@ int main(int argc, char** argv)
     }
     RouteClose();
 
-    std::printf("%s\n", ReplaySummary(frames, PlaybackOutcomesChecked()).c_str());
+    std::printf("%s\n", PlaybackSummary(frames).c_str());
     // The context goes with the process, as the game's goes with its window:
     // tearing it down unloads the driver and leaves its allocations orphaned.
     return 0;

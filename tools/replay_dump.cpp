@@ -22,22 +22,3 @@ bool WriteStateDump(const std::string& path, long frame)
     bool written = !std::ferror(file);
     return std::fclose(file) == 0 && written;
 }
-
-int StandingCount()
-{
-    int count = 0;
-    for (int g = 0; g < ParticleCount; g += ParticlesPerPerson)
-        count += particles[g].standing ? 1 : 0;
-    return count;
-}
-
-std::string ReplaySummary(long frames, long outcomesChecked)
-{
-    char line[256];
-    std::snprintf(line, sizeof line,
-                  "{\"frames\":%ld,\"state\":%d,\"score\":%d,\"explosions\":%d,\"standing\":%d,\"fusewalkersLeft\":%d,"
-                  "\"outcomesChecked\":%ld}",
-                  frames, int(CurrentState), int(PlayerScore), int(ExplosionCount), StandingCount(),
-                  int(FusewalkersLeft), outcomesChecked);
-    return line;
-}

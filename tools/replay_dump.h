@@ -8,10 +8,3 @@
 // clock K", then one line "g px py pz vx vy vz standing fuse" per particle,
 // floats as %.9g so every bit survives. False if the file cannot be written.
 bool WriteStateDump(const std::string& path, long frame);
-
-// The closing summary, one JSON object on one line (no newline); it counts
-// the recording's outcome lines found to match.
-std::string ReplaySummary(long frames, long outcomesChecked);
-
-// Heads still standing.
-int StandingCount();

@@ -20,5 +20,5 @@ struct ReplayOptions {
     bool check = false; // check the game's soundness after every frame
 };
 
-// GoOn, or the code to exit with after showing the message (see app/options.h).
+// GoOn, or the code to exit with after showing the message (see session/options.h).
 int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* options, std::string* message);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "app/options.h"
-#include "app/script.h"
+#include "session/options.h"
+#include "session/script.h"
 #include "tools/replay_options.h"
 
 namespace {

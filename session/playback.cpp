@@ -1,13 +1,16 @@
-#include "app/playback.h"
+#include "session/playback.h"
 
-#include "app/session.h"
+#include <cstdio>
+
+#include "session/report.h"
 #include "world/globals.h"
+#include "world/particles.h"
 
 namespace {
 
 Script Played;
 size_t Next = 0; // the first line not yet played
-bool FollowWindow = false;
+PlaybackMode Mode = PlaybackMode::Live;
 long Checked = 0;
 bool Failed = false;
 
@@ -17,19 +20,27 @@ std::string Outcome(int state, int score, int explosions)
            std::to_string(explosions);
 }
 
+int StandingCount()
+{
+    int count = 0;
+    for (int g = 0; g < ParticleCount; g += ParticlesPerPerson)
+        count += particles[g].standing ? 1 : 0;
+    return count;
+}
+
 } // namespace
 
-void StartPlayback(const Script& script, bool followWindow)
+void StartPlayback(const Script& script, PlaybackMode mode)
 {
     Played = script;
     Next = 0;
-    FollowWindow = followWindow;
+    Mode = mode;
     Checked = 0;
     Failed = false;
 }
 
 bool PlaybackActive() { return Next < Played.lines.size(); }
-bool PlaybackFollowsWindow() { return FollowWindow; }
+bool PlaybackFollowsWindow() { return Mode == PlaybackMode::Replay; }
 
 std::vector<ScriptLine> PlaybackEvents(long frame)
 {
@@ -42,6 +53,8 @@ std::vector<ScriptLine> PlaybackEvents(long frame)
 
 void CheckPlaybackOutcomes(long frame)
 {
+    if (!PlaybackActive())
+        return;
     for (; Next < Played.lines.size() && Played.lines[Next].frame <= frame; ++Next) {
         const ScriptLine& line = Played.lines[Next];
         if (line.kind != ScriptEventKind::Outcome)
@@ -54,7 +67,22 @@ void CheckPlaybackOutcomes(long frame)
                       Outcome(line.state, line.score, line.explosions) + ", the game has " +
                       Outcome(CurrentState, PlayerScore, ExplosionCount));
     }
+    if (!PlaybackActive() && Mode == PlaybackMode::Live) {
+        std::printf("%s\n", PlaybackSummary(frame + 1).c_str());
+        std::fflush(stdout);
+    }
 }
 
 long PlaybackOutcomesChecked() { return Checked; }
 bool PlaybackFailed() { return Failed; }
+
+std::string PlaybackSummary(long frames)
+{
+    char line[256];
+    std::snprintf(line, sizeof line,
+                  "{\"frames\":%ld,\"state\":%d,\"score\":%d,\"explosions\":%d,\"standing\":%d,\"fusewalkersLeft\":%d,"
+                  "\"outcomesChecked\":%ld}",
+                  frames, int(CurrentState), int(PlayerScore), int(ExplosionCount), StandingCount(),
+                  int(FusewalkersLeft), Checked);
+    return line;
+}

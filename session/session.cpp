@@ -1,16 +1,13 @@
-#include "app/session.h"
+#include "session/session.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 
-#include "app/pace.h"
-#include "app/playback.h"
-#include "app/recording.h"
+#include "session/pace.h"
+#include "session/playback.h"
+#include "session/recording.h"
 
 namespace {
-
-std::string ProgramName = "fusewalker";
 
 bool SameFile(const std::string& a, const std::string& b)
 {
@@ -19,10 +16,6 @@ bool SameFile(const std::string& a, const std::string& b)
 }
 
 } // namespace
-
-void SetProgramName(const std::string& name) { ProgramName = name; }
-
-void ReportProblem(const std::string& text) { std::fprintf(stderr, "%s: %s\n", ProgramName.c_str(), text.c_str()); }
 
 bool StartSession(const GameOptions& options, std::string* error)
 {
@@ -37,7 +30,7 @@ bool StartSession(const GameOptions& options, std::string* error)
     if (!options.record.empty() && !StartRecording(options.record, pace, error))
         return false;
     if (!options.play.empty())
-        StartPlayback(script, false);
+        StartPlayback(script, PlaybackMode::Live);
     SetPace(pace);
     return true;
 }

@@ -1,10 +1,10 @@
-#include "app/options.h"
+#include "session/options.h"
 
 #include <cstdio>
 
 #include <CLI/CLI.hpp>
 
-#include "app/script.h"
+#include "session/script.h"
 
 void AddScreenSizeOption(CLI::App& app, const std::string& name, int* width, int* height, const std::string& help)
 {

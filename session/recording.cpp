@@ -1,10 +1,10 @@
-#include "app/recording.h"
+#include "session/recording.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "app/session.h"
+#include "session/report.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/pace.h"
+#include "session/pace.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,12 +1,12 @@
-#include "app/events.h"
+#include "session/routing.h"
 
-#include "app/heap_policy.h"
-#include "app/input.h"
-#include "app/playback.h"
-#include "app/recording.h"
 #include "game/frame.h"
 #include "game/view.h"
 #include "render/gl.h"
+#include "session/heap_policy.h"
+#include "session/input.h"
+#include "session/playback.h"
+#include "session/recording.h"
 #include "world/globals.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "app/headless.h"
+#include "platform/headless_egl.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

@@ -1,4 +1,4 @@
-#include "app/heap_policy.h"
+#include "session/heap_policy.h"
 
 // Any C library header tells whether this is glibc.
 #include <cstdlib>

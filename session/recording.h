@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/script.h"
+#include "session/script.h"
 
 // --record: every event the shells route, written as it goes in the replay's
 // script form, so a kill loses at most the frame under way.

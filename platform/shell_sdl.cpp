@@ -9,10 +9,11 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/events.h"
-#include "app/options.h"
-#include "app/pace.h"
-#include "app/session.h"
+#include "session/options.h"
+#include "session/pace.h"
+#include "session/report.h"
+#include "session/routing.h"
+#include "session/session.h"
 #include "world/data_files.h"
 #include "world/globals.h"
 

@@ -1,4 +1,4 @@
-#include "app/input.h"
+#include "session/input.h"
 
 #include "world/globals.h"
 

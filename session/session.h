@@ -2,13 +2,7 @@
 
 #include <string>
 
-#include "app/options.h"
-
-// The name the program's messages start with ("fusewalker" unless a tool says otherwise).
-void SetProgramName(const std::string& name);
-
-// One line on standard error, after the program's name.
-void ReportProblem(const std::string& text);
+#include "session/options.h"
 
 // Sets up what the options ask for, before the window opens: reads the
 // recording to play, opens the one to write (only once everything else is

@@ -9,11 +9,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/events.h"
-#include "app/options.h"
-#include "app/pace.h"
-#include "app/session.h"
 #include "render/gl.h"
+#include "session/options.h"
+#include "session/pace.h"
+#include "session/report.h"
+#include "session/routing.h"
+#include "session/session.h"
 #include "world/data_files.h"
 #include "world/globals.h"
 
