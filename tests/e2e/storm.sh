@@ -2,7 +2,9 @@
 # 100 resizes, minimises, unmaps with maps and activations within seconds,
 # frames coming throughout; then the title, a click to play, a resize back to
 # the title. With no window manager a minimise or an activation reaches no
-# window: the game's recording tells what did, a "size" line each.
+# window: the game's recording tells what did, a "size" line each. Frames
+# are counted from the recording too: a small window may show nothing but
+# black, which never changes.
 #
 #   storm.sh DATA_DIR XWD_CHECK WORK_DIR GAME [ARGS...]   (GAME: the Linux game, or wine and the .exe)
 set -euo pipefail
@@ -13,14 +15,15 @@ shift 3
 source "$(dirname "$0")/x_session.sh"
 require_tools Xvfb xdotool xwd "$1"
 
-start_game "$data" game.log "$@" --record "$work/storm.rec"
+record="$work/storm.rec"
+start_game "$data" game.log "$@" --record "$record"
 # Under Wine the first start builds the prefix.
 wait_for_window 120
 window="$(xdotool search --name '^Fusewalker V1.0$' | head -n1)"
 wait_for_screen title-white 120
 
 # Size messages the game has taken (the Windows build writes CRLF lines).
-sizes() { grep -c ' size.\?$' "$work/storm.rec" || true; }
+sizes() { grep -c ' size.\?$' "$record" || true; }
 more_sizes_than() { [ "$(sizes)" -gt "$1" ]; }
 resize_to() {
     local before
@@ -35,15 +38,18 @@ before="$(sizes)"
 started=$SECONDS
 for ((i = 1; i <= 100; ++i)); do
     case $((i % 4)) in
-    1) xdotool windowsize "$window" $((100 + RANDOM % 924)) $((100 + RANDOM % 668)) ;;
+    1) last_size="$((100 + RANDOM % 924)) $((100 + RANDOM % 668))"
+       # shellcheck disable=SC2086
+       xdotool windowsize "$window" $last_size ;;
     2) xdotool windowminimize "$window" ;;
     3) xdotool windowunmap "$window" windowmap "$window" ;;
     0) xdotool windowactivate "$window" 2>/dev/null || refused=$((refused + 1)) ;;
     esac
-    # The window is mapped after every fourth request.
-    [ $((i % 20)) != 0 ] || wait_for_frames 2 30
+    # The window is mapped after every fourth request; the pointer is
+    # nudged inside it, whatever its size.
+    [ $((i % 20)) != 0 ] || { nudge_window="$window" wait_for_frames 2 30 50 80; echo "  request $i, the window last resized to $last_size: frame $(last_frame)"; }
 done
-echo "100 requests in $((SECONDS - started)) s, frames throughout: $(($(sizes) - before)) size messages reached the game, $refused activations were refused"
+echo "100 requests in $((SECONDS - started)) s, the last resize to $last_size, frames throughout: $(($(sizes) - before)) size messages reached the game, $refused activations were refused"
 
 resize_to 1024 768
 wait_for_screen title-white 60

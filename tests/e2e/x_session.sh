@@ -61,11 +61,28 @@ poll() {
     done
 }
 
+# The game's own process: the game itself, or under Wine the .exe's in our prefix.
+game_processes() {
+    local pid
+    [ -n "${WINEPREFIX:-}" ] || { echo "$game_pid"; return; }
+    for pid in $(pgrep -x fusewalker.exe); do
+        ! grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null || echo "$pid"
+    done
+}
+
 # xwd walks the window tree, and a window that Wine destroys meanwhile ends
-# it with BadWindow: one more try.
+# it with BadWindow: one more try. The game is held still while the picture
+# is taken, so a moment of the game lasts until it has been looked at: a
+# loaded machine slows the checker and the game alike.
 shoot() {
-    xwd -root -silent >"$work/shot.xwd" 2>/dev/null || xwd -root -silent >"$work/shot.xwd" ||
-        fail "xwd could not take a screenshot"
+    local pids taken=0
+    pids="$(game_processes)"
+    # shellcheck disable=SC2086
+    [ -z "$pids" ] || kill -STOP $pids 2>/dev/null || true
+    xwd -root -silent >"$work/shot.xwd" 2>/dev/null || xwd -root -silent >"$work/shot.xwd" || taken=$?
+    # shellcheck disable=SC2086
+    [ -z "$pids" ] || kill -CONT $pids 2>/dev/null || true
+    [ "$taken" = 0 ] || fail "xwd could not take a screenshot"
 }
 
 # The checker recognises SCREEN in a new screenshot.
@@ -80,20 +97,24 @@ window_up() { xdotool search --name '^Fusewalker V1.0$' >/dev/null 2>&1; }
 wait_for_window() { poll "$1" "no window titled Fusewalker V1.0" "$game_pid" window_up; }
 wait_for_screen() { poll "$2" "no $1 screen" "$game_pid" shows "$1"; }
 
-# The screen changes N times: at least N new frames shown. No pause between
-# screenshots: a fuse burns for only 100 frames.
-screen_changed() {
-    shoot
-    cmp -s "$work/shot.xwd" "$work/before.xwd" && return 1
-    mv "$work/shot.xwd" "$work/before.xwd"
+# Frames are counted by the game itself, from its recording ($record): every
+# event it takes is written with the frame it comes before. The pointer is
+# nudged by a pixel about a spot (leftwards: Wine's window has its right border
+# at the screen's edge) until the game records a move N frames after
+# the last line it had written, so what the window shows, or how long a
+# screenshot takes, cannot fool the count.
+#   wait_for_frames N SECONDS [X Y]    X Y: the spot, on the screen (default:
+#                                      the top right), or in $nudge_window if set
+last_frame() { tr -d '\r' <"$record" | awk '$1 ~ /^[0-9]+$/ { f = $1 } END { print f + 0 }'; }
+nudged_past() {
+    local at=(mousemove)
+    [ -z "${nudge_window:-}" ] || at+=(--window "$nudge_window")
+    xdotool "${at[@]}" $((spot_x - nudges++ % 2)) "$spot_y"
+    [ "$(last_frame)" -ge "$1" ]
 }
 wait_for_frames() {
-    local n
-    shoot
-    mv "$work/shot.xwd" "$work/before.xwd"
-    for ((n = 0; n < $1; ++n)); do
-        pause=0 poll "$2" "the screen changed only $n times" "$game_pid" screen_changed
-    done
+    local target=$(($(last_frame) + $1)) spot_x="${3:-1020}" spot_y="${4:-60}" nudges=0
+    poll "$2" "the game recorded no move $1 frames on" "$game_pid" nudged_past "$target"
 }
 
 # The game ends within SECONDS with exit code 1.
