@@ -111,6 +111,8 @@ int main(int argc, char** argv)
     ScreenHeight = script.windowWidth ? script.windowHeight : height;
     StartPlayback(script, PlaybackMode::Replay);
     RouteCreate();
+    if (options.check)
+        RememberFirstCrowd();
 
     for (long frame = 0; frame < frames; ++frame) {
         FrameStart start = StartOf(frame);

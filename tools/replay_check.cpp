@@ -1,6 +1,8 @@
 #include "tools/replay_check.h"
 
 #include <cmath>
+#include <cstring>
+#include <vector>
 
 #include "game/frame.h"
 #include "sim/physics.h"
@@ -10,6 +12,24 @@
 namespace {
 
 bool Finite(const Vec4& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+std::vector<Particle> FirstCrowd;
+
+// Bit for bit, so -0 and 0 differ.
+bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameXyz(const Vec4& a, const Vec4& b) { return SameBits(a.x, b.x) && SameBits(a.y, b.y) && SameBits(a.z, b.z); }
+
+// Every field but w, which means nothing.
+bool SameParticle(const Particle& a, const Particle& b)
+{
+    if (!SameXyz(a.pos, b.pos) || !SameXyz(a.vel, b.vel) || a.standing != b.standing || !SameBits(a.fuse, b.fuse) ||
+        a.linkCount != b.linkCount)
+        return false;
+    for (int j = 0; j < a.linkCount && j < MaxLinks; ++j)
+        if (a.links[j].target != b.links[j].target || !SameBits(a.links[j].restLength, b.links[j].restLength))
+            return false;
+    return true;
+}
 
 bool InTheBox(const Vec4& p) { return p.x >= -1.0f && p.x <= 1.0f && p.y >= FloorHeight && p.z >= 0.0f && p.z <= 1.0f; }
 
@@ -38,6 +58,8 @@ int ExpectedState(int state, bool clicked)
 
 FrameStart StartOfFrame(bool clicked, bool sized) { return FrameStart{CurrentState, PlayerScore, clicked, sized}; }
 
+void RememberFirstCrowd() { FirstCrowd.assign(particles, particles + ParticleCount); }
+
 std::string CheckCrowd(bool stepped)
 {
     for (int g = 0; g < ParticleCount; ++g) {
@@ -57,6 +79,12 @@ std::string CheckFrame(const FrameStart& start)
     std::string crowd = CheckCrowd(before == Playing);
     if (!crowd.empty())
         return crowd;
+    // A size message, or the click that leaves the score screen, makes a new
+    // crowd, and no playing frame has stepped it yet.
+    if (start.sized || (start.state == Score && start.clicked))
+        for (int g = 0; g < ParticleCount && g < int(FirstCrowd.size()); ++g)
+            if (!SameParticle(particles[g], FirstCrowd[g]))
+                return "the new round's particle " + std::to_string(g) + " differs from the first round's";
     int expected = ExpectedState(before, start.clicked);
     if (CurrentState != expected)
         return std::string("the game is on the ") + StateName(CurrentState) + " screen, expected the " +

@@ -4,8 +4,9 @@
 
 // What a long unattended run checks after every frame (--check): nothing in
 // the crowd is NaN or infinite, every particle is in the box once a playing
-// frame has stepped, the score never goes down within a round, and the game
-// is in the state its rules give for the input the frame had.
+// frame has stepped, the score never goes down within a round, the game is
+// in the state its rules give for the input the frame had, and every round
+// starts from the very crowd the first one did.
 
 struct FrameStart {
     int state; // before the frame's events
@@ -15,6 +16,10 @@ struct FrameStart {
 };
 
 FrameStart StartOfFrame(bool clicked, bool sized);
+
+// Keeps the crowd as the window's creation left it, for the frames that
+// reset the round to be held to.
+void RememberFirstCrowd();
 
 // Empty when the game after the frame is sound, else what is wrong.
 std::string CheckFrame(const FrameStart& start);

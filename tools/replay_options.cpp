@@ -4,8 +4,8 @@
 
 #include <CLI/CLI.hpp>
 
-#include "app/options.h"
-#include "app/script.h"
+#include "session/options.h"
+#include "session/script.h"
 
 namespace {
 
@@ -46,7 +46,8 @@ int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* o, std:
     app.add_option("--out", o->outDir, "Folder for the dumps and pictures (default: .)")->type_name("DIR");
     app.add_flag("--check", o->check,
                  "After every frame check that the crowd is finite and in the box, the score never goes down "
-                 "within a round and the screen is the one the rules give");
+                 "within a round, the screen is the one the rules give and every round starts from the first "
+                 "round's crowd");
     int code = RunOptionParse(app, argc, argv, "fusewalker-replay", message);
     Tidy(&o->dumpAt);
     Tidy(&o->pngAt);
