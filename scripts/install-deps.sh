@@ -1,16 +1,20 @@
 #!/usr/bin/env bash
-# Installs every Debian package the build, the game and the tests need.
+# Installs the Debian packages a task needs, and only those:
+#
+#   scripts/install-deps.sh play      build the game and play it
+#   scripts/install-deps.sh package   make every package
+#   scripts/install-deps.sh test      build everything and run every test
 set -euo pipefail
 
-packages=(
-  cmake g++ make pkg-config
-  libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev
-  libgtest-dev libbenchmark-dev libcli11-dev
-  g++-mingw-w64-x86-64
-  xvfb xdotool x11-apps wine wine64 unzip
-  dpkg-dev desktop-file-utils
-  clang-14 libclang-rt-14-dev valgrind
-)
+play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev libcli11-dev)
+package=("${play[@]}" g++-mingw-w64-x86-64 dpkg-dev)
+test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils
+      clang-14 libclang-rt-14-dev valgrind)
+
+case "${1:-}" in
+play | package | test) declare -n packages="$1" ;;
+*) echo "usage: $0 play|package|test" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

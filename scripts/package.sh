@@ -9,14 +9,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$(realpath -m "${1:-$root/out}")"
 jobs="$(nproc)"
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" package
 mkdir -p "$out"
 
 echo "== Linux: .deb and .tar.gz"
 # Only what the package holds is built, not the tools.
-cmake -S "$root" -B "$root/build-release" -DCMAKE_BUILD_TYPE=Release -DFW_TESTS=OFF -DFW_BENCH=OFF \
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON
-cmake --build "$root/build-release" -j"$jobs" --target fusewalker fusewalker_icons
+"$root/scripts/build-release.sh" fusewalker fusewalker_icons
 cpack --config "$root/build-release/CPackConfig.cmake" -B "$out"
 
 echo "== Windows: ZIP"

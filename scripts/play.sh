@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the game and plays it, with the shipped data as its working directory.
+# Builds the game for release and plays it, with the shipped data as its
+# working directory. It shares its build with scripts/package.sh, not with
+# the tests.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 
-"$root/scripts/install-deps.sh"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=Release -DFW_TESTS=OFF -DFW_BENCH=OFF
-cmake --build "$root/build" -j"$(nproc)" --target fusewalker
+"$root/scripts/install-deps.sh" play
+"$root/scripts/build-release.sh" fusewalker
 cd "$root/data"
-exec "$root/build/app/fusewalker"
+exec "$root/build-release/platform/fusewalker" "$@"

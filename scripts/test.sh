@@ -7,7 +7,7 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
 
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" test
 
 echo "== build and test"
 cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_WERROR=ON
