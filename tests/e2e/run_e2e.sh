@@ -4,7 +4,8 @@
 # lit, the blasts, the score screen, a click back to the title, exit code 1
 # once closed. Unpacked in a fresh folder and started in an empty one, it
 # finds its data from where it lies. Every step polls screenshots. The round
-# is recorded, and must replay headlessly to the same outcome.
+# is recorded, and must replay headlessly to the same outcome, and played
+# back by the game itself, report every outcome line checked.
 #
 #   run_e2e.sh PACKAGE XWD_CHECK REPLAY [WORK_DIR]
 #
@@ -36,6 +37,15 @@ case "$package" in
 esac
 [ -n "${game[-1]}" ] || fail "no game in $package"
 step() { echo "${SECONDS}s: $*"; }
+close_game() {
+    if [ -n "${WINEPREFIX:-}" ]; then
+        xdotool key --window "$(xdotool search --name '^Fusewalker V1.0$' | head -n1)" alt+F4 2>/dev/null
+    else
+        # SDL turns SIGTERM into the quit event that closing the window sends.
+        kill -TERM "$game_pid"
+    fi
+    expect_exit_code_1 30
+}
 step "playing ${game[*]}"
 # At 20 frames a second a fuse burns for 5 s, and the game is held still
 # while each screenshot is looked at: the three labels last until seen.
@@ -75,13 +85,7 @@ step "click to leave the score screen"
 xdotool click 1
 wait_for_screen title-red 60
 
-if [ -n "${WINEPREFIX:-}" ]; then
-    xdotool key --window "$(xdotool search --name '^Fusewalker V1.0$' | head -n1)" alt+F4 2>/dev/null
-else
-    # SDL turns SIGTERM into the quit event that closing the window sends.
-    kill -TERM "$game_pid"
-fi
-expect_exit_code_1 30
+close_game
 ! grep 'is in none of' "$work/game.log" || fail "the game did not find its data"
 
 step "replaying the recording"
@@ -92,4 +96,9 @@ grep -q '"outcomesChecked":2' "$work/replay.out" || fail "the recording lacks it
 tr -d '\r' <"$record" | grep -Eq '^[0-9]+ outcome state 2 score [1-9][0-9]* explosions 3$' ||
     fail "the recording has no round ending on a score above 0 after three blasts"
 
-step "passed: title, play, three fuses, blasts, score and title again; exit code 1; the recording replays"
+step "playing the recording back in the game, as fast as it draws"
+start_game "$work/empty" playback.log "${game[@]}" --play round.rec --window 64x48 --fps 0
+poll 120 "no summary of the played recording" "$game_pid" grep -q '"outcomesChecked":2' "$work/playback.log"
+close_game
+
+step "passed: title, play, three fuses, blasts, score and title again; exit code 1; the recording replays, and plays in the game"
