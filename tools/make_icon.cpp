@@ -29,10 +29,11 @@ int main(int argc, char** argv)
     const int width = BitmapWidth(info), height = BitmapHeight(info);
     auto opaque = [&](int x, int y) { return rgba[(size_t(y) * size_t(width) + size_t(x)) * 4 + 3] != 0; };
 
-    // The head is the first of the texture's five bands across.
+    // The head is the first of the texture's five bands across, but for its
+    // first column, which carries the room's edge for the texture's wrap.
     int left = width, right = -1, top = height, bottom = -1;
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width / 5; ++x)
+        for (int x = 1; x < width / 5; ++x)
             if (opaque(x, y)) {
                 left = std::min(left, x), right = std::max(right, x);
                 top = std::min(top, y), bottom = std::max(bottom, y);
