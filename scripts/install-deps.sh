@@ -8,7 +8,7 @@ set -euo pipefail
 
 play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev libcli11-dev)
 package=("${play[@]}" g++-mingw-w64-x86-64 dpkg-dev)
-test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils
+test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils icoutils
       clang-14 libclang-rt-14-dev valgrind)
 
 case "${1:-}" in
