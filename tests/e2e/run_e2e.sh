@@ -28,6 +28,14 @@ case "$package" in
     unzip -q "$package" -d "$work/unpacked"
     # A prefix of its own; without the .NET and browser add-ons Wine asks for nothing.
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    # A display scaled to 150 % (144 dpi), which Wine reads from the desktop
+    # settings. Set before our X server is up, so on none; the Wine desktop
+    # started meanwhile would have none either, and must be gone before the game.
+    env -u DISPLAY wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
+        >"$work/prefix.log" 2>&1 || fail "Wine could not set 144 dpi: $(cat "$work/prefix.log")"
+    wineserver -w
+    # Taller than the 19 rows of a caption at 96 dpi: the setting holds.
+    caption_rows=20
     game=(wine "$(find "$work/unpacked" -name fusewalker.exe)")
     ;;
 *)
@@ -55,6 +63,17 @@ start_game "$work/empty" game.log "${game[@]}" --fps 20 --record round.rec
 wait_for_window 120
 step "window is up: the title screen, text in the default colour"
 wait_for_screen title-white 60
+# The window, its frame included, covers the screen. X is given its client
+# area only: under Wine inside borders of one width and a caption of at least
+# $caption_rows, both sized for the dpi; SDL's window has neither.
+covers_screen() {
+    local WIDTH=0 HEIGHT=0 X=0 Y=0
+    eval "$(xdotool search --name '^Fusewalker V1.0$' getwindowgeometry --shell | grep -E '^(WIDTH|HEIGHT|X|Y)=[0-9]+$')"
+    verdict="client area ${WIDTH}x${HEIGHT} at $X,$Y on the 1024x768 screen"
+    [ $((1024 - X - WIDTH)) -eq "$X" ] && [ $((768 - Y - HEIGHT)) -eq "$X" ] && [ $((Y - X)) -ge "${caption_rows:-0}" ]
+}
+poll 30 "the window does not cover the screen" "$game_pid" covers_screen
+echo "  window: $verdict"
 wait_for_frames 3 30
 
 step "click to start"
