@@ -61,3 +61,17 @@ bool WritePng(const std::string& path, int width, int height, const std::uint8_t
     }
     return true;
 }
+
+std::vector<std::uint8_t> ReadPng(const std::string& path, int* width, int* height) {
+    png_image image = {};
+    image.version = PNG_IMAGE_VERSION;
+    const bool read = png_image_begin_read_from_file(&image, path.c_str());
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<std::uint8_t> pixels(read ? PNG_IMAGE_SIZE(image) : 0);
+    if (read && !png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr))
+        pixels.clear();
+    *width = pixels.empty() ? 0 : int(image.width);
+    *height = pixels.empty() ? 0 : int(image.height);
+    png_image_free(&image);
+    return pixels;
+}

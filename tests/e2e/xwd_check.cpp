@@ -1,5 +1,6 @@
-// Tells from an X window dump (xwd -root) which of the game's screens is
-// showing, so the end-to-end run can wait for each screen by polling.
+// Tells from an X window dump (xwd -root), or a PNG screenshot, which of the
+// game's screens is showing, so the end-to-end runs can wait for each screen
+// by polling.
 //
 //   xwd_check DUMP title-white|title-red|playing|fuses|blasts|score
 //
@@ -17,6 +18,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include "tools/png.h"
 
 namespace {
 
@@ -40,12 +43,25 @@ int Channel(uint32_t value, uint32_t mask)
     return top ? int(((value & mask) >> shift) * 255 / top) : 0;
 }
 
+const char* ReadScreenshot(const char* path, Image* image)
+{
+    std::vector<std::uint8_t> rgba = ReadPng(path, &image->width, &image->height);
+    if (rgba.empty())
+        return "not a PNG that can be read";
+    for (size_t k = 0; k < rgba.size(); k += 4)
+        image->pixels.push_back({rgba[k], rgba[k + 1], rgba[k + 2]});
+    return nullptr;
+}
+
 // ZPixmap dumps of TrueColor or DirectColor visuals, 16 to 32 bits a pixel:
 // what Xvfb gives at depth 24, with or without Wine's colormap installed.
 const char* ReadDump(const char* path, Image* image)
 {
     std::ifstream file(path, std::ios::binary);
     std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const unsigned char pngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+    if (data.size() >= 8 && std::equal(pngSignature, pngSignature + 8, data.begin()))
+        return ReadScreenshot(path, image);
     if (data.size() < 100)
         return "too short for a header";
     uint32_t f[25]; // big-endian header fields
