@@ -128,11 +128,12 @@ int WideLine(BatchVertex a, BatchVertex b, float width, const GLint* viewport, B
     float t1 = (end - p.along) / length;
 
     // Across it, w pixels centred on it; a line along an axis has its sides
-    // on pixel edges too.
+    // on pixel edges too, and one exactly between two pixels takes the
+    // lower, as Mesa's lines in the native pictures do.
     float side0 = p.across + t0 * (q.across - p.across) - 0.5f * w;
     float side1 = p.across + t1 * (q.across - p.across) - 0.5f * w;
     if (p.across == q.across) {
-        side0 = std::round(side0);
+        side0 = std::ceil(side0 - 0.5f);
         side1 = side0;
     }
     float depth0 = p.depth + t0 * (q.depth - p.depth);
