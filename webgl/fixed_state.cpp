@@ -4,8 +4,8 @@ namespace webgl {
 
 namespace {
 
-// OpenGL's initial state, with the viewport the shell's first glViewport
-// replaces.
+// OpenGL's initial state; the viewport, which OpenGL starts at the
+// window's size, stays empty until the game's glViewport.
 FixedState InitialState()
 {
     FixedState state = {};

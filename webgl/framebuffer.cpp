@@ -50,9 +50,9 @@ void glClear(GLbitfield mask)
     webgl::CheckWebGlErrors("glClear");
 }
 
-// The browser presents the canvas once the frame's callback returns, and
-// that waits for everything drawn: WebGL's own flush or finish would only
-// stall. What the batch holds is all that must go.
+// The browser presents the canvas once the frame's callback returns, with
+// everything drawn: WebGL's finish would only stall the page, and its flush
+// adds nothing. What the batch holds is all that must go.
 void glFlush() { webgl::FlushBatch(); }
 
 void glFinish() { webgl::FlushBatch(); }

@@ -5,8 +5,8 @@
 
 namespace {
 
-// What this layer is: the OpenGL 1.1 calls above, with textures of any
-// size, which WebGL 2 takes.
+// What the layer offers: OpenGL 1.1's calls (those the game makes), and
+// textures of any size, which WebGL 2 takes.
 const GLubyte Version[] = "1.1 WebGL 2";
 const GLubyte Extensions[] = "GL_ARB_texture_non_power_of_two";
 

@@ -45,9 +45,9 @@ void main()
 }
 )";
 
-void ReportLog(const char* what, const char* log)
+void ReportLog(const char* log)
 {
-    std::fprintf(stderr, "webgl layer: %s:\n%s\n", what, log);
+    std::fprintf(stderr, "webgl layer: %s\n", log);
 }
 
 GLuint Compile(GLenum type, const char* source)
@@ -60,8 +60,8 @@ GLuint Compile(GLenum type, const char* source)
     if (!compiled) {
         char log[1024] = "";
         emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        ReportLog("the shader does not compile", log);
-        Unsupported("BuildProgram", "shader type", type);
+        ReportLog(log);
+        Misused("BuildProgram", "WebGL does not compile the shader");
     }
     return shader;
 }
@@ -86,8 +86,8 @@ GLuint BuildProgram()
     if (!linked) {
         char log[1024] = "";
         emscripten_glGetProgramInfoLog(program, sizeof log, nullptr, log);
-        ReportLog("the program does not link", log);
-        Unsupported("BuildProgram", "link status", GLenum(linked));
+        ReportLog(log);
+        Misused("BuildProgram", "WebGL does not link the program");
         emscripten_glDeleteProgram(program);
         return 0;
     }

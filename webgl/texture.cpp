@@ -15,28 +15,30 @@ namespace {
 GLint ProxyWidth = 0;
 GLint ProxyHeight = 0;
 
-// 4 components of 8 bits from RGBA bytes: all the game uploads.
-bool IsRgbaUpload(GLint level, GLint internalFormat, GLint border, GLenum format, GLenum type, const char** what,
-                  unsigned* value)
+// The first argument of an upload that is not 4 components of 8 bits from
+// RGBA bytes, all the game uploads, with its value; nullptr if none is.
+const char* Refused(GLint level, GLint internalFormat, GLint border, GLenum format, GLenum type, unsigned* value)
 {
-    *what = nullptr;
-    if (level != 0) {
-        *what = "level";
-        *value = unsigned(level);
-    } else if (internalFormat != 4 && internalFormat != GL_RGBA && internalFormat != GL_RGBA8) {
-        *what = "internal format";
-        *value = unsigned(internalFormat);
-    } else if (border != 0) {
-        *what = "border";
-        *value = unsigned(border);
-    } else if (format != GL_RGBA) {
-        *what = "format";
-        *value = format;
-    } else if (type != GL_UNSIGNED_BYTE) {
-        *what = "type";
-        *value = type;
+    struct Argument {
+        bool taken;
+        const char* name;
+        unsigned value;
+    };
+    const Argument arguments[] = {
+        {level == 0, "level", unsigned(level)},
+        {internalFormat == 4 || internalFormat == GL_RGBA || internalFormat == GL_RGBA8, "internal format",
+         unsigned(internalFormat)},
+        {border == 0, "border", unsigned(border)},
+        {format == GL_RGBA, "format", format},
+        {type == GL_UNSIGNED_BYTE, "type", type},
+    };
+    for (const Argument& argument : arguments) {
+        if (!argument.taken) {
+            *value = argument.value;
+            return argument.name;
+        }
     }
-    return *what == nullptr;
+    return nullptr;
 }
 
 bool Fits(GLsizei width, GLsizei height)
@@ -50,14 +52,13 @@ bool Fits(GLsizei width, GLsizei height)
 void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
                   GLenum format, GLenum type, const GLvoid* pixels)
 {
-    const char* what = nullptr;
     unsigned value = 0;
     if (target != GL_TEXTURE_2D && target != GL_PROXY_TEXTURE_2D) {
         webgl::Unsupported("glTexImage2D", "target", target);
         return;
     }
-    if (!IsRgbaUpload(level, internalFormat, border, format, type, &what, &value)) {
-        webgl::Unsupported("glTexImage2D", what, value);
+    if (const char* refused = Refused(level, internalFormat, border, format, type, &value)) {
+        webgl::Unsupported("glTexImage2D", refused, value);
         return;
     }
     if (target == GL_PROXY_TEXTURE_2D) {
@@ -75,8 +76,12 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
 
 void glGetTexLevelParameteriv(GLenum target, GLint level, GLenum pname, GLint* params)
 {
-    if (target != GL_PROXY_TEXTURE_2D || level != 0) {
+    if (target != GL_PROXY_TEXTURE_2D) {
         webgl::Unsupported("glGetTexLevelParameteriv", "target", target);
+        return;
+    }
+    if (level != 0) {
+        webgl::Unsupported("glGetTexLevelParameteriv", "level", unsigned(level));
         return;
     }
     if (pname == GL_TEXTURE_WIDTH)
