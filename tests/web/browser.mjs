@@ -1,0 +1,117 @@
+// What the browser tests share: the web package unzipped and served from
+// 127.0.0.1, Debian's chromium driven headless with WebGL through
+// SwiftShader, the page's console kept, and screenshots read by the native
+// screen checker. The game's main loop is paused while a screenshot is taken
+// and looked at, so a moment of the game lasts until it has been seen.
+import { execFileSync } from 'node:child_process';
+import { mkdirSync, readFileSync, rmSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { extname, join, normalize } from 'node:path';
+import { chromium } from 'playwright-core';
+
+export function fail(message) {
+    console.log(`FAILED: ${message}`);
+    process.exit(1);
+}
+
+export const seconds = () => Math.round(performance.now() / 1000);
+export const step = (text) => console.log(`${seconds()}s: ${text}`);
+
+// A fresh folder; the package unzipped into it, the folder holding index.html returned.
+export function unzipPackage(zip, work) {
+    rmSync(work, { recursive: true, force: true });
+    mkdirSync(work, { recursive: true });
+    execFileSync('unzip', ['-q', zip, '-d', join(work, 'site')]);
+    const index = execFileSync('find', [join(work, 'site'), '-name', 'index.html']).toString().trim();
+    if (!index) fail(`no index.html in ${zip}`);
+    return index.slice(0, -'/index.html'.length);
+}
+
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+
+// A plain static server on a port of its own: no special headers.
+export async function serve(folder) {
+    const server = createServer((request, response) => {
+        const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/\/$/, '/index.html');
+        try {
+            const body = readFileSync(join(folder, path));
+            response.writeHead(200, { 'Content-Type': types[extname(path)] ?? 'text/plain' });
+            response.end(body);
+        } catch {
+            response.writeHead(404);
+            response.end();
+        }
+    });
+    await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+    return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
+}
+
+export async function launch() {
+    return chromium.launch({
+        executablePath: '/usr/bin/chromium',
+        // No network beyond the page's own server on this machine.
+        args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking',
+               '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic'],
+    });
+}
+
+// A page on url; its console lines are kept in page.lines, errors in page.errors.
+export async function open(browser, url, options = {}) {
+    const context = await browser.newContext({ viewport: { width: 1024, height: 768 }, ...options });
+    const page = await context.newPage();
+    page.lines = [];
+    page.errors = [];
+    page.on('console', (message) => (message.type() === 'error' ? page.errors : page.lines).push(message.text()));
+    page.on('pageerror', (error) => page.errors.push(String(error)));
+    await page.goto(url);
+    return page;
+}
+
+// Polls check() every 0.2 s until it gives something true; fails after `limit` seconds.
+export async function waitFor(what, limit, check) {
+    const deadline = performance.now() + limit * 1000;
+    for (;;) {
+        const result = await check();
+        if (result) return result;
+        if (performance.now() > deadline) fail(`${what} after ${limit} s`);
+        await new Promise((resolve) => setTimeout(resolve, 200));
+    }
+}
+
+// Animation frames: the game runs one frame on each, so after n + 1 of them
+// at least n frames have followed whatever happened before.
+export const frames = (page, n) =>
+    page.evaluate((n) => new Promise((resolve) => {
+        const next = (left) => (left ? requestAnimationFrame(() => next(left - 1)) : resolve());
+        next(n + 1);
+    }), n);
+
+// The page as a picture, the game's main loop held still while it is taken.
+export async function shoot(page, path) {
+    await page.evaluate(() => Module.pauseMainLoop());
+    await page.screenshot({ path });
+    await page.evaluate(() => Module.resumeMainLoop());
+}
+
+let lastVerdict = '';
+// The native screen checker recognises SCREEN in a new screenshot.
+export async function shows(page, check, work, screen) {
+    const path = join(work, 'shot.png');
+    await shoot(page, path);
+    try {
+        lastVerdict = execFileSync(check, [path, screen]).toString().trim();
+        console.log(`  ${lastVerdict}`);
+        execFileSync('cp', [path, join(work, `${screen}.png`)]);
+        return true;
+    } catch (error) {
+        if (error.status !== 1) fail(`the screen checker could not read ${path}: ${error.stderr}`);
+        lastVerdict = error.stdout.toString().trim();
+        return false;
+    }
+}
+
+export async function waitForScreen(page, check, work, screen, limit) {
+    const deadline = performance.now() + limit * 1000;
+    while (!(await shows(page, check, work, screen)))
+        if (performance.now() > deadline) fail(`no ${screen} screen after ${limit} s; last check: ${lastVerdict}`);
+}

@@ -1,0 +1,62 @@
+// A frame of docs/playing.script drawn in the browser against the native
+// replay's picture of the same frame. The rasterizers differ at edges, so
+// the pictures are held to picture_match's one-pixel, colour-tolerant
+// measure; it must also tell wrong pictures apart: frames ten before and
+// after, and the native frame drawn without its texture.
+//
+//   node picture.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+import { execFileSync } from 'node:child_process';
+import { copyFileSync, mkdirSync } from 'node:fs';
+import { join } from 'node:path';
+import { fail, launch, open, serve, step, unzipPackage, waitFor } from './browser.mjs';
+
+// Unmatched pixels a right picture may have out of 1024 x 768.
+const Limit = 1000;
+const [zip, native, data, work] = process.argv.slice(2);
+const site = unzipPackage(zip, work);
+const here = new URL('.', import.meta.url).pathname;
+copyFileSync(join(here, '../../docs/playing.script'), join(site, 'playing.script'));
+
+step('the native frames: with the texture, and without');
+const replay = (dataDir, out) => execFileSync(join(native, 'tools/fusewalker-replay'), ['--data', dataDir, '--script',
+    join(site, 'playing.script'), '--frames', '61', '--png-at', '60', '--out', out]);
+replay(data, join(work, 'native'));
+mkdirSync(join(work, 'plain'));
+copyFileSync(join(data, 'ragdoll.rag'), join(work, 'plain/ragdoll.rag'));
+replay(join(work, 'plain'), join(work, 'native-plain'));
+
+const server = await serve(site);
+const browser = await launch();
+const shot = async (frame) => {
+    const page = await open(browser, `${server.url}?play=playing.script&pause=${frame}`);
+    await waitFor(`not paused after frame ${frame}`, 120, () => page.lines.includes(`paused after frame ${frame}`));
+    // The page's full-screen control is not part of the game's picture.
+    await page.addStyleTag({ content: 'button { visibility: hidden }' });
+    const path = join(work, `browser-${frame}.png`);
+    await page.screenshot({ path });
+    if (page.errors.length) fail(`errors on the console: ${page.errors}`);
+    await page.close();
+    return path;
+};
+const match = (a, b) => {
+    try {
+        return { same: true, text: execFileSync(join(native, 'tests/e2e/picture_match'), [a, b, String(Limit)]).toString().trim() };
+    } catch (error) {
+        if (error.status !== 1) fail(`picture_match could not compare ${a} and ${b}: ${error.stderr}`);
+        return { same: false, text: error.stdout.toString().trim() };
+    }
+};
+const nativeFrame = join(work, 'native/frame-60.png');
+for (const [name, picture, reference, same] of [
+    ['frame 60', await shot(60), nativeFrame, true],
+    ['frame 50', await shot(50), nativeFrame, false],
+    ['frame 70', await shot(70), nativeFrame, false],
+    ['frame 60 without its texture', join(work, 'browser-60.png'), join(work, 'native-plain/frame-60.png'), false],
+]) {
+    const result = match(picture, reference);
+    step(`${name}: ${result.text}`);
+    if (result.same !== same) fail(`${name} ${same ? 'does not match' : 'matches'} the native frame 60`);
+}
+await browser.close();
+server.close();
+step('passed: the browser draws frame 60 as the native game does, and the wrong pictures are told apart');
