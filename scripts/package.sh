@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the packages a player uses, into one folder (out/ unless given): the
-# Linux .deb and .tar.gz from a native Release build, and the Windows ZIP
-# from the MinGW-w64 cross build.
+# Linux .deb and .tar.gz from a native Release build, the Windows ZIP from
+# the MinGW-w64 cross build, and the web page's ZIP from emscripten's.
 #
 #   scripts/package.sh [OUT_DIR]
 set -euo pipefail
@@ -21,6 +21,10 @@ echo "== Windows: ZIP"
 cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" -DCMAKE_BUILD_TYPE=Release
 cmake --build "$root/build-win" -j"$jobs" --target fusewalker
 cpack --config "$root/build-win/CPackConfig.cmake" -B "$out"
+
+echo "== The web page: ZIP"
+"$root/scripts/build-web.sh"
+cpack --config "$root/build-web-release/CPackConfig.cmake" -B "$out"
 
 rm -rf "$out/_CPack_Packages"
 ls -l "$out"
