@@ -3,7 +3,6 @@
 #include <emscripten/html5_webgl.h>
 #include <webgl/webgl1.h>
 
-#include "webgl/draw_state.h"
 #include "webgl/shader.h"
 
 namespace webgl {
@@ -12,10 +11,12 @@ namespace {
 
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE Prepared = 0;
 ContextObjects Made = {};
+unsigned Generations = 0;
 
 void MakeObjects()
 {
     Made = {};
+    Made.generation = ++Generations;
     Made.program = BuildProgram();
     if (!Made.program)
         return;
@@ -35,7 +36,6 @@ void MakeObjects()
     emscripten_glActiveTexture(GL_TEXTURE0);
     emscripten_glBindTexture(GL_TEXTURE_2D, Made.texture);
     emscripten_glGetIntegerv(GL_MAX_TEXTURE_SIZE, &Made.maxTextureSize);
-    ForgetAppliedState();
 }
 
 } // namespace

@@ -16,6 +16,8 @@ struct ContextObjects {
     GLuint indexBuffer;
     GLuint texture; // stands for OpenGL's default texture object
     GLint maxTextureSize;
+    // Counts the contexts prepared: state applied to an earlier one is stale.
+    unsigned generation;
 };
 
 // True when a WebGL context is current and holds the layer's objects (made

@@ -10,7 +10,7 @@ namespace webgl {
 
 namespace {
 
-bool Known = false;
+unsigned AppliedGeneration = 0; // the context Applied was given to
 DrawState Applied;
 Matrix4 AppliedTransform;
 
@@ -31,7 +31,7 @@ void ApplyDrawState(const DrawState& s, const Matrix4& transform)
 {
     const ContextObjects& objects = Objects();
     const DrawState& a = Applied;
-    bool all = !Known;
+    bool all = objects.generation != AppliedGeneration;
     if (all || std::memcmp(s.viewport, a.viewport, sizeof s.viewport) != 0)
         emscripten_glViewport(s.viewport[0], s.viewport[1], s.viewport[2], s.viewport[3]);
     if (all || s.depthTest != a.depthTest)
@@ -52,9 +52,7 @@ void ApplyDrawState(const DrawState& s, const Matrix4& transform)
         emscripten_glUniformMatrix4fv(objects.transform, 1, GL_FALSE, transform.m);
     Applied = s;
     AppliedTransform = transform;
-    Known = true;
+    AppliedGeneration = objects.generation;
 }
-
-void ForgetAppliedState() { Known = false; }
 
 } // namespace webgl

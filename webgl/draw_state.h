@@ -6,10 +6,8 @@
 namespace webgl {
 
 // Brings WebGL to this state and the shader to this transform, setting
-// only what differs from what it was last given. Needs ContextReady().
+// only what differs from what it was last given in the same context, and
+// everything in a new one. Needs ContextReady().
 void ApplyDrawState(const DrawState& state, const Matrix4& transform);
-
-// What WebGL holds is unknown: a new context.
-void ForgetAppliedState();
 
 } // namespace webgl
