@@ -3,46 +3,95 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz corpora through
 # their targets, the Windows build cross-compiled and played from its ZIP
 # under Wine, the web page built with emscripten and played from its ZIP in
-# chromium, and the packages.
+# chromium, and the packages made from those builds by their CPack rules.
+#
+# The native build and its tests come first: the others use its tools.
+# Then two lanes run side by side, each logging to build-logs/, as the X,
+# Wine and browser rounds spend most of their time waiting on a pace.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
+logs="$root/build-logs"
+
+stage() { echo "== $* ($(date +%T))"; }
+
+native() {
+  stage "build and test"
+  cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_WERROR=ON
+  cmake --build "$root/build" -j"$jobs"
+  ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
+}
+
+sanitizers() {
+  stage "build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+  cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF -DFW_WERROR=ON
+  cmake --build "$root/build-asan" -j"$jobs"
+  ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+    ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
+}
+
+fuzz() {
+  stage "replay the fuzz corpora, built with clang, libFuzzer and the same sanitizers"
+  CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_FUZZ=ON \
+    -DFW_TESTS=OFF -DFW_BENCH=OFF -DFW_WERROR=ON
+  cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_bitmap fuzz_ragdoll fuzz_script
+  ctest --test-dir "$root/build-fuzz" --output-on-failure -j"$jobs"
+}
+
+windows() {
+  stage "cross-compile the Windows shell, and play it from its ZIP under Wine"
+  cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON -DFW_XWD_CHECK="$root/build/tests/e2e/xwd_check" \
+    -DFW_REPLAY="$root/build/tools/fusewalker-replay"
+  cmake --build "$root/build-win" -j"$jobs"
+  ctest --test-dir "$root/build-win" --output-on-failure -j"$jobs"
+}
+
+web() {
+  stage "the web page, built with emscripten, played from its ZIP in chromium"
+  # Debian's emcc runs its JavaScript tools with Debian's node modules.
+  NODE_PATH=/usr/share/nodejs emcmake cmake -S "$root" -B "$root/build-web" -DCMAKE_BUILD_TYPE=Release \
+    -DFW_WERROR=ON -DFW_NATIVE_BUILD="$root/build"
+  NODE_PATH=/usr/share/nodejs cmake --build "$root/build-web" -j"$jobs"
+  ctest --test-dir "$root/build-web" --output-on-failure -j"$jobs"
+}
+
+# scripts/package.sh makes the players' packages from Release builds of its
+# own; here the same CPack rules make them from the builds just tested.
+packages() {
+  stage "the packages"
+  for build in build build-win build-web; do
+    cpack --config "$root/$build/CPackConfig.cmake" -B "$root/out"
+  done
+  rm -rf "$root/out/_CPack_Packages"
+  ls -l "$root/out"
+}
+
+# lane NAME STEP...: the steps one after another, stopping at the first
+# that fails; the output goes to build-logs/NAME.log.
+lane() {
+  local name="$1"
+  shift
+  (
+    set -e
+    for step in "$@"; do "$step"; done
+  ) >"$logs/$name.log" 2>&1
+}
 
 "$root/scripts/install-deps.sh" test
-
-echo "== build and test ($(date +%T))"
-cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_WERROR=ON
-cmake --build "$root/build" -j"$jobs"
-ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
-
-echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer ($(date +%T))"
-cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF -DFW_WERROR=ON
-cmake --build "$root/build-asan" -j"$jobs"
-ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-  ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
-
-echo "== replay the fuzz corpora, built with clang, libFuzzer and the same sanitizers ($(date +%T))"
-CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_FUZZ=ON \
-  -DFW_TESTS=OFF -DFW_BENCH=OFF -DFW_WERROR=ON
-cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_bitmap fuzz_ragdoll fuzz_script
-ctest --test-dir "$root/build-fuzz" --output-on-failure -j"$jobs"
-
-echo "== cross-compile the Windows shell ($(date +%T))"
-cmake -S "$root" -B "$root/build-win" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON -DFW_XWD_CHECK="$root/build/tests/e2e/xwd_check" \
-  -DFW_REPLAY="$root/build/tools/fusewalker-replay"
-cmake --build "$root/build-win" -j"$jobs"
-
-echo "== the Windows build under Wine, played from its ZIP ($(date +%T))"
-ctest --test-dir "$root/build-win" --output-on-failure
-
-echo "== the web page, built with emscripten, played from its ZIP in chromium ($(date +%T))"
-# Debian's emcc runs its JavaScript tools with Debian's node modules.
-export NODE_PATH=/usr/share/nodejs
-emcmake cmake -S "$root" -B "$root/build-web" -DCMAKE_BUILD_TYPE=Release -DFW_WERROR=ON \
-  -DFW_NATIVE_BUILD="$root/build"
-cmake --build "$root/build-web" -j"$jobs"
-ctest --test-dir "$root/build-web" --output-on-failure -j"$jobs"
-
-echo "== the packages ($(date +%T))"
-"$root/scripts/package.sh"
+native
+mkdir -p "$logs"
+stage "two lanes side by side: sanitizers and fuzzing; Windows, the web and the packages"
+lane sanitizers sanitizers fuzz &
+sanitizers_lane=$!
+lane platforms windows web packages &
+platforms_lane=$!
+failed=""
+for name in sanitizers platforms; do
+  pid="${name}_lane"
+  wait "${!pid}" || failed="$failed $name"
+  echo "==== build-logs/$name.log"
+  cat "$logs/$name.log"
+done
+[ -z "$failed" ] || { echo "== FAILED in:$failed"; exit 1; }
+stage "every test passed"
