@@ -6,8 +6,9 @@
 # chromium, and the packages made from those builds by their CPack rules.
 #
 # The native build and its tests come first: the others use its tools.
-# Then two lanes run side by side, each logging to build-logs/, as the X,
-# Wine and browser rounds spend most of their time waiting on a pace.
+# Then three lanes run side by side, each logging to build-logs/, as the X,
+# Wine and browser rounds spend much of their time waiting on a pace; the
+# packages come last, from all three platforms' builds.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -81,17 +82,20 @@ lane() {
 "$root/scripts/install-deps.sh" test
 native
 mkdir -p "$logs"
-stage "two lanes side by side: sanitizers and fuzzing; Windows, the web and the packages"
+stage "three lanes side by side: the sanitizers and fuzzing, Windows, the web"
+declare -A lanes
 lane sanitizers sanitizers fuzz &
-sanitizers_lane=$!
-lane platforms windows web packages &
-platforms_lane=$!
+lanes[sanitizers]=$!
+lane windows windows &
+lanes[windows]=$!
+lane web web &
+lanes[web]=$!
 failed=""
-for name in sanitizers platforms; do
-  pid="${name}_lane"
-  wait "${!pid}" || failed="$failed $name"
+for name in sanitizers windows web; do
+  wait "${lanes[$name]}" || failed="$failed $name"
   echo "==== build-logs/$name.log"
   cat "$logs/$name.log"
 done
 [ -z "$failed" ] || { echo "== FAILED in:$failed"; exit 1; }
+packages
 stage "every test passed"
