@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the suite, the suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz corpora through
-# their targets, the Windows build cross-compiled and played from its ZIP
+# AddressSanitizer and UndefinedBehaviorSanitizer with the fuzz targets'
+# corpora replayed, the Windows build cross-compiled and played from its ZIP
 # under Wine, the web page built with emscripten and played from its ZIP in
 # chromium, and the packages made from those builds by their CPack rules.
 #
@@ -24,19 +24,11 @@ native() {
 }
 
 sanitizers() {
-  stage "build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+  stage "build and test under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz corpora replayed"
   cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF -DFW_WERROR=ON
   cmake --build "$root/build-asan" -j"$jobs"
   ASAN_OPTIONS="detect_leaks=1" UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
     ctest --test-dir "$root/build-asan" --output-on-failure -j"$jobs"
-}
-
-fuzz() {
-  stage "replay the fuzz corpora, built with clang, libFuzzer and the same sanitizers"
-  CC=clang-14 CXX=clang++-14 cmake -S "$root" -B "$root/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_FUZZ=ON \
-    -DFW_TESTS=OFF -DFW_BENCH=OFF -DFW_WERROR=ON
-  cmake --build "$root/build-fuzz" -j"$jobs" --target fuzz_bitmap fuzz_ragdoll fuzz_script
-  ctest --test-dir "$root/build-fuzz" --output-on-failure -j"$jobs"
 }
 
 windows() {
@@ -82,9 +74,9 @@ lane() {
 "$root/scripts/install-deps.sh" test
 native
 mkdir -p "$logs"
-stage "three lanes side by side: the sanitizers and fuzzing, Windows, the web"
+stage "three lanes side by side: the sanitizers, Windows, the web"
 declare -A lanes
-lane sanitizers sanitizers fuzz &
+lane sanitizers sanitizers &
 lanes[sanitizers]=$!
 lane windows windows &
 lanes[windows]=$!
