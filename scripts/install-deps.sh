@@ -5,17 +5,19 @@
 #   scripts/install-deps.sh web       build the web page and serve it
 #   scripts/install-deps.sh package   make every package
 #   scripts/install-deps.sh test      build everything and run every test
+#   scripts/install-deps.sh fuzz      build the fuzz targets with clang and fuzz
 set -euo pipefail
 
 play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev libcli11-dev)
 web=(cmake make emscripten libcli11-dev python3)
 package=("${play[@]}" "${web[@]}" g++-mingw-w64-x86-64 dpkg-dev)
 test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils icoutils
-      clang-14 libclang-rt-14-dev valgrind chromium)
+      valgrind chromium)
+fuzz=("${play[@]}" clang-14 libclang-rt-14-dev)
 
 case "${1:-}" in
-play | web | package | test) declare -n packages="$1" ;;
-*) echo "usage: $0 play|web|package|test" >&2; exit 2 ;;
+play | web | package | test | fuzz) declare -n packages="$1" ;;
+*) echo "usage: $0 play|web|package|test|fuzz" >&2; exit 2 ;;
 esac
 
 missing=()
