@@ -72,8 +72,8 @@ game_processes() {
 
 # xwd walks the window tree, and a window that Wine destroys meanwhile ends
 # it with BadWindow: one more try. The game is held still while the picture
-# is taken, so a moment of the game lasts until it has been looked at: a
-# loaded machine slows the checker and the game alike.
+# is taken, so however slowly a loaded machine takes it, the game loses no
+# time to it: between two pictures it runs only for the check and the pause.
 shoot() {
     local pids taken=0
     pids="$(game_processes)"
