@@ -3,12 +3,12 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer with the fuzz targets'
 # corpora replayed, the Windows build cross-compiled and played from its ZIP
 # under Wine, the web page built with emscripten and played from its ZIP in
-# chromium, and the packages made from those builds by their CPack rules.
+# chromium, and the README's commands for players: the packages made by
+# package.sh, play.sh's window and play-web.sh's page.
 #
 # The native build and its tests come first: the others use its tools.
 # Then three lanes run side by side, each logging to build-logs/, as the X,
-# Wine and browser rounds spend much of their time waiting on a pace; the
-# packages come last, from all three platforms' builds.
+# Wine and browser rounds spend much of their time waiting on a pace.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -63,22 +63,20 @@ windows() {
 
 web() {
   stage "the web page, built with emscripten, played from its ZIP in chromium"
-  # Debian's emcc runs its JavaScript tools with Debian's node modules.
-  NODE_PATH=/usr/share/nodejs emcmake cmake -S "$root" -B "$root/build-web" -DCMAKE_BUILD_TYPE=Release \
+  emcmake cmake -S "$root" -B "$root/build-web" -DCMAKE_BUILD_TYPE=Release \
     -DFW_WERROR=ON -DFW_NATIVE_BUILD="$root/build"
-  NODE_PATH=/usr/share/nodejs cmake --build "$root/build-web" -j"$jobs"
+  cmake --build "$root/build-web" -j"$jobs"
   ctest --test-dir "$root/build-web" --output-on-failure -j"$jobs"
 }
 
-# scripts/package.sh makes the players' packages from Release builds of its
-# own; here the same CPack rules make them from the builds just tested.
-packages() {
-  stage "the packages"
-  for build in build build-win build-web; do
-    cpack --config "$root/$build/CPackConfig.cmake" -B "$root/out"
-  done
-  rm -rf "$root/out/_CPack_Packages"
-  ls -l "$root/out"
+# The README's other commands as a player gives them: package.sh makes the
+# four packages from Release builds of its own, which play.sh and
+# play-web.sh then reuse to show the window and serve the page. After the
+# Windows tests, as package.sh takes the same Windows build.
+readme() {
+  stage "the README's commands: package.sh, play.sh, play-web.sh"
+  "$root/scripts/package.sh"
+  bash "$root/tests/e2e/readme_commands.sh" "$root/build/tests/e2e/xwd_check" "$root/build/readme_commands"
 }
 
 # lane NAME STEP...: the steps one after another, stopping at the first
@@ -99,7 +97,7 @@ stage "three lanes side by side: the sanitizers, Windows, the web"
 declare -A lanes
 lane sanitizers sanitizers &
 lanes[sanitizers]=$!
-lane windows windows &
+lane windows windows readme &
 lanes[windows]=$!
 lane web web &
 lanes[web]=$!
@@ -110,5 +108,4 @@ for name in sanitizers windows web; do
   cat "$logs/$name.log"
 done
 [ -z "$failed" ] || { echo "== FAILED in:$failed"; exit 1; }
-packages
 stage "every test passed"
