@@ -8,7 +8,7 @@
 #   scripts/install-deps.sh fuzz      build the fuzz targets with clang and fuzz
 set -euo pipefail
 
-play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev libcli11-dev)
+play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libcli11-dev)
 web=(cmake make emscripten libcli11-dev python3)
 package=("${play[@]}" "${web[@]}" g++-mingw-w64-x86-64 dpkg-dev)
 test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils icoutils

@@ -12,7 +12,7 @@ Script Played;
 size_t Next = 0; // the first line not yet played
 PlaybackMode Mode = PlaybackMode::Live;
 long Checked = 0;
-bool Failed = false;
+long FirstFailed = -1;
 
 std::string Outcome(int state, int score, int explosions)
 {
@@ -36,11 +36,12 @@ void StartPlayback(const Script& script, PlaybackMode mode)
     Next = 0;
     Mode = mode;
     Checked = 0;
-    Failed = false;
+    FirstFailed = -1;
 }
 
 bool PlaybackActive() { return Next < Played.lines.size(); }
 bool PlaybackFollowsWindow() { return Mode == PlaybackMode::Replay; }
+bool PlaybackRunsThrough(long frame) { return Mode == PlaybackMode::Live && PlaybackActive() && frame < Played.from; }
 
 std::vector<ScriptLine> PlaybackEvents(long frame)
 {
@@ -62,7 +63,8 @@ void CheckPlaybackOutcomes(long frame)
         ++Checked;
         if (line.state == CurrentState && line.score == PlayerScore && line.explosions == ExplosionCount)
             continue;
-        Failed = true;
+        if (FirstFailed < 0)
+            FirstFailed = frame;
         ReportProblem("frame " + std::to_string(frame) + " differs from the recording: it says " +
                       Outcome(line.state, line.score, line.explosions) + ", the game has " +
                       Outcome(CurrentState, PlayerScore, ExplosionCount));
@@ -74,7 +76,8 @@ void CheckPlaybackOutcomes(long frame)
 }
 
 long PlaybackOutcomesChecked() { return Checked; }
-bool PlaybackFailed() { return Failed; }
+bool PlaybackFailed() { return FirstFailed >= 0; }
+long PlaybackFirstFailedFrame() { return FirstFailed; }
 
 std::string PlaybackSummary(long frames)
 {

@@ -22,6 +22,9 @@ enum class PlaybackMode {
 void StartPlayback(const Script& script, PlaybackMode mode);
 bool PlaybackActive(); // lines are left to play
 bool PlaybackFollowsWindow();
+// A live playback of a shared round runs the frames before its "from" line
+// at once, unseen: they only bring the game to where the round starts.
+bool PlaybackRunsThrough(long frame);
 
 // The events due before this frame runs, outcome lines left out.
 std::vector<ScriptLine> PlaybackEvents(long frame);
@@ -33,6 +36,7 @@ void CheckPlaybackOutcomes(long frame);
 
 long PlaybackOutcomesChecked();
 bool PlaybackFailed(); // an outcome line did not match
+long PlaybackFirstFailedFrame(); // -1 while every outcome has matched
 
 // The game as it stands after `frames` frames, one JSON object on one line
 // (no newline), with the count of outcome lines found to match.

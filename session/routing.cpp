@@ -5,6 +5,7 @@
 #include "render/gl.h"
 #include "session/heap_policy.h"
 #include "session/input.h"
+#include "session/kept_round.h"
 #include "session/playback.h"
 #include "session/recording.h"
 #include "world/globals.h"
@@ -32,7 +33,7 @@ void RecordEvent(ScriptEventKind kind, int x = 0, int y = 0)
     Record(line);
 }
 
-void RecordOutcome(long frame)
+ScriptLine OutcomeLine(long frame)
 {
     ScriptLine line;
     line.frame = frame;
@@ -40,7 +41,15 @@ void RecordOutcome(long frame)
     line.state = CurrentState;
     line.score = PlayerScore;
     line.explosions = ExplosionCount;
-    Record(line);
+    return line;
+}
+
+// How a round ended, in the recording and in the round kept for sharing.
+void RecordOutcome(long frame)
+{
+    if (Recording())
+        Record(OutcomeLine(frame));
+    KeepLine(OutcomeLine(frame));
 }
 
 void RecordDisplay(int width, int height)
@@ -52,26 +61,30 @@ void RecordDisplay(int width, int height)
     RecordedDisplayHeight = height;
 }
 
-void Move(int mx, int my, int displayWidth, int displayHeight)
+void RecordPointer(ScriptEventKind kind, int mx, int my, int displayWidth, int displayHeight)
 {
     if (Recording()) {
         RecordDisplay(displayWidth, displayHeight);
-        RecordEvent(ScriptEventKind::Move, mx, my);
+        RecordEvent(kind, mx, my);
     }
+    KeepPointer(kind, FramesRun, mx, my, displayWidth, displayHeight);
+}
+
+void Move(int mx, int my, int displayWidth, int displayHeight)
+{
+    RecordPointer(ScriptEventKind::Move, mx, my, displayWidth, displayHeight);
     UpdateCursor(mx, my, displayWidth, displayHeight);
 }
 
 // A latch, not a count: presses before the next frame make one click.
 void Press(int mx, int my, int displayWidth, int displayHeight)
 {
-    if (Recording()) {
-        RecordDisplay(displayWidth, displayHeight);
-        RecordEvent(ScriptEventKind::Click, mx, my);
-    }
+    RecordPointer(ScriptEventKind::Click, mx, my, displayWidth, displayHeight);
     ClickPending = 1;
     UpdateCursor(mx, my, displayWidth, displayHeight);
 }
 
+// A size message makes a new round, which the round kept for sharing follows.
 void Resize()
 {
     if (Recording()) {
@@ -81,6 +94,11 @@ void Resize()
         RecordedWindowHeight = ScreenHeight;
         RecordEvent(ScriptEventKind::Size);
     }
+    KeepRoundStart(FramesRun);
+    ScriptLine size;
+    size.frame = FramesRun;
+    size.kind = ScriptEventKind::Size;
+    KeepLine(size);
     SetUpRendering();
 }
 
@@ -117,6 +135,7 @@ void RouteCreate()
     RecordedWindowHeight = ScreenHeight;
     if (Recording())
         RecordWindow(ScreenWidth, ScreenHeight);
+    KeepNewWindow();
     SetUpRendering();
 }
 
@@ -140,29 +159,51 @@ void RouteLeftButtonDown(int mx, int my, int displayWidth, int displayHeight)
         Press(mx, my, displayWidth, displayHeight);
 }
 
-void RoutePaint()
+namespace {
+
+void PaintFrame()
 {
     long frame = FramesRun;
-    if (PlaybackActive())
+    bool playedBack = PlaybackActive();
+    if (playedBack)
         for (const ScriptLine& line : PlaybackEvents(frame))
             Deliver(line);
-    bool roundUnderWay = CurrentState == Playing;
+    int stateBefore = CurrentState;
+    if (stateBefore == Playing)
+        KeepPlayingFrame(playedBack);
     RunFrame();
     glFinish();
     ++FramesRun;
     if (PlaybackActive())
         CheckPlaybackOutcomes(frame);
-    if (Recording()) {
-        if (roundUnderWay && CurrentState != Playing)
-            RecordOutcome(frame);
-        FlushRecording();
+    if (stateBefore == Playing && CurrentState != Playing)
+        RecordOutcome(frame);
+    // The click that leaves the score screen made a new round for the next frame.
+    if (stateBefore == Score && CurrentState == Title)
+        KeepRoundStart(FramesRun);
+    FlushRecording();
+}
+
+} // namespace
+
+// The frames a shared round's recording runs through come all in this one
+// paint: the shell shows the frame the round starts on.
+void RoutePaint()
+{
+    if (PlaybackRunsThrough(FramesRun)) {
+        while (PlaybackRunsThrough(FramesRun))
+            PaintFrame();
+        // The round shown starts here, on its title screen and its fresh crowd.
+        if (CurrentState == Title)
+            KeepRoundStart(FramesRun);
     }
+    PaintFrame();
 }
 
 void RouteClose()
 {
     if (Recording() && FramesRun > 0)
-        RecordOutcome(FramesRun - 1);
+        Record(OutcomeLine(FramesRun - 1));
     StopRecording();
 }
 

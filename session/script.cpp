@@ -106,7 +106,9 @@ std::string ReadEvent(const std::vector<std::string>& words, ScriptLine* line)
     return "unknown event " + Quoted(kind) + " (expected move, click, size, display, window or outcome)";
 }
 
-// "pace N" or "window W H" before the first event.
+bool IsHeading(const std::string& word) { return word == "pace" || word == "window" || word == "from"; }
+
+// "pace N", "from F" or "window W H" before the first event.
 std::string ReadHeading(const std::vector<std::string>& words, Script* script)
 {
     if (!script->lines.empty())
@@ -116,6 +118,13 @@ std::string ReadHeading(const std::vector<std::string>& words, Script* script)
             return "a second \"pace\"";
         if (words.size() != 2 || !ParseNumber(words[1], 0, MaxPace, &script->pace))
             return "\"pace\" takes one whole number " + Range(0, MaxPace);
+        return "";
+    }
+    if (words[0] == "from") {
+        if (script->from > 0)
+            return "a second \"from\"";
+        if (words.size() != 2 || !ParseNumber(words[1], 1L, MaxScriptFrame, &script->from))
+            return "\"from\" takes one whole number " + Range(1, MaxScriptFrame);
         return "";
     }
     if (script->windowWidth > 0)
@@ -137,7 +146,7 @@ ScriptParse ParseScript(const std::string& text)
         if (words.empty() || words[0][0] == '#')
             continue;
         std::string problem;
-        if (words[0] == "pace" || words[0] == "window") {
+        if (IsHeading(words[0])) {
             problem = ReadHeading(words, &result.script);
         } else {
             ScriptLine event;
@@ -170,6 +179,41 @@ std::string FormatScriptLine(const ScriptLine& line)
     }
     return frame + " outcome state " + std::to_string(line.state) + " score " + std::to_string(line.score) +
            " explosions " + std::to_string(line.explosions);
+}
+
+std::string FormatScript(const Script& script)
+{
+    std::string text;
+    if (script.pace >= 0)
+        text += "pace " + std::to_string(script.pace) + "\n";
+    if (script.windowWidth > 0)
+        text += "window " + std::to_string(script.windowWidth) + " " + std::to_string(script.windowHeight) + "\n";
+    if (script.from > 0)
+        text += "from " + std::to_string(script.from) + "\n";
+    for (const ScriptLine& line : script.lines)
+        text += FormatScriptLine(line) + "\n";
+    return text;
+}
+
+Script CompactScript(const Script& script)
+{
+    Script compact = script;
+    compact.lines.clear();
+    // From the last line back: whether a move or click comes later in the frame.
+    std::vector<bool> keep(script.lines.size(), true);
+    bool pointerLater = false;
+    for (size_t i = script.lines.size(); i-- > 0;) {
+        const ScriptLine& line = script.lines[i];
+        if (i + 1 < script.lines.size() && script.lines[i + 1].frame != line.frame)
+            pointerLater = false;
+        bool pointer = line.kind == ScriptEventKind::Move || line.kind == ScriptEventKind::Click;
+        keep[i] = !(line.kind == ScriptEventKind::Move && pointerLater);
+        pointerLater |= pointer;
+    }
+    for (size_t i = 0; i < script.lines.size(); ++i)
+        if (keep[i])
+            compact.lines.push_back(script.lines[i]);
+    return compact;
 }
 
 bool ParseScreenSize(const std::string& text, int* width, int* height)

@@ -8,6 +8,9 @@
 //
 //   pace N                 frames per second it was played at (0: as fast as drawn)
 //   window W H             the game's window when it opened
+//   from F                 the round it holds is shown from frame F: the frames
+//                          before only bring the game to that round's start, and
+//                          the game runs them through at once, unseen (a shared round)
 //   F move X Y             the mouse moved to client pixel (X, Y) before frame F
 //   F click X Y            the left button went down at (X, Y) before frame F
 //   F size                 a size message before frame F
@@ -16,7 +19,7 @@
 //   F outcome state S score P explosions E
 //                          after frame F the game stood so; a replay checks it
 //
-// The two lines without a frame come first, once each at most.
+// The three lines without a frame come first, once each at most.
 
 // Frame numbers run from 0 to this: far beyond any round, and small enough
 // that no count of frames overflows.
@@ -41,6 +44,7 @@ struct Script {
     int windowWidth = 0; // 0: no window line
     int windowHeight = 0;
     int pace = -1; // -1: no pace line
+    long from = 0; // 0: no from line
     std::vector<ScriptLine> lines; // by frame, in file order within a frame
 };
 
@@ -54,6 +58,15 @@ ScriptParse ParseScript(const std::string& text);
 
 // One line as ParseScript reads it back, without the newline.
 std::string FormatScriptLine(const ScriptLine& line);
+
+// A whole script as ParseScript reads it back: its heading lines, then one
+// line an event.
+std::string FormatScript(const Script& script);
+
+// The same script, smaller where it travels as a link: a move that a later
+// move or click of the same frame overrides is left out, as the frame sees
+// only where the mouse ended up.
+Script CompactScript(const Script& script);
 
 // Reads "WxH" with each side from 1 to MaxScreenSide.
 bool ParseScreenSize(const std::string& text, int* width, int* height);

@@ -13,20 +13,30 @@
 
 TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
 {
-    ScriptParse parse = ParseScript("# a recording\npace 50\nwindow 320 240\r\n\n9 click 10 20\n  # indented comment\n"
+    ScriptParse parse = ParseScript("# a recording\npace 50\nwindow 320 240\r\nfrom 3\n\n9 click 10 20\n  # indented comment\n"
                                     "3 move -32768 32767\n9   size  \n3 display 1 8192\n9 window 640 480\n"
                                     "12 outcome state 2 score 2147483647 explosions 3\n");
     ASSERT_TRUE(parse.ok) << parse.error;
-    EXPECT_TRUE(parse.script.pace == 50 && parse.script.windowWidth == 320 && parse.script.windowHeight == 240);
+    EXPECT_TRUE(parse.script.pace == 50 && parse.script.windowWidth == 320 && parse.script.windowHeight == 240 &&
+                parse.script.from == 3);
     // By frame, in file order within a frame; each line is what it was.
-    const std::vector<std::string> want = {"3 move -32768 32767", "3 display 1 8192", "9 click 10 20", "9 size",
-                                           "9 window 640 480", "12 outcome state 2 score 2147483647 explosions 3"};
-    std::vector<std::string> got;
-    for (const ScriptLine& line : parse.script.lines)
-        got.push_back(FormatScriptLine(line));
-    EXPECT_EQ(got, want);
+    const std::string want = "pace 50\nwindow 320 240\nfrom 3\n3 move -32768 32767\n3 display 1 8192\n9 click 10 20\n"
+                             "9 size\n9 window 640 480\n12 outcome state 2 score 2147483647 explosions 3\n";
+    EXPECT_EQ(FormatScript(parse.script), want);
+    EXPECT_EQ(FormatScript(ParseScript(want).script), want) << "what is written reads back the same";
     ScriptParse bare = ParseScript("");
-    EXPECT_TRUE(bare.ok && bare.script.pace == -1 && bare.script.windowWidth == 0);
+    EXPECT_TRUE(bare.ok && bare.script.pace == -1 && bare.script.windowWidth == 0 && bare.script.from == 0);
+    EXPECT_EQ(FormatScript(bare.script), "");
+}
+
+// Only the last place the mouse went to in a frame counts, and a click's.
+TEST(Script, CompactingLeavesOutOnlyMovesOverriddenInTheirFrame)
+{
+    ScriptParse parse = ParseScript("pace 60\n1 move 1 1\n1 display 9 9\n1 move 2 2\n1 click 3 3\n1 move 4 4\n"
+                                    "2 move 5 5\n2 size\n3 move 6 6\n3 move 7 7\n");
+    ASSERT_TRUE(parse.ok) << parse.error;
+    EXPECT_EQ(FormatScript(CompactScript(parse.script)),
+              "pace 60\n1 display 9 9\n1 click 3 3\n1 move 4 4\n2 move 5 5\n2 size\n3 move 7 7\n");
 }
 
 TEST(Script, MalformedLinesAreRefusedNamingTheLine)
@@ -45,6 +55,8 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
         {"0 outcome score 1 state 0 explosions 0\n", "line 1:"}, {"0 outcome state 1 score -1 explosions 0\n", "line 1:"},
         {"pace 1001\n", "line 1:"},                        {"pace 5\npace 5\n", "line 2: a second"},
         {"0 size\nwindow 5 5\n", "line 2: \"window\" must come before"}, {"window 5\n", "line 1:"},
+        {"from 0\n", "line 1: \"from\" takes"},          {"from 3\nfrom 4\n", "line 2: a second"},
+        {"1 size\nfrom 4\n", "line 2: \"from\" must come before"},
     };
     for (const auto& c : cases) {
         ScriptParse parse = ParseScript(c.text);

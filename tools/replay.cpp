@@ -22,6 +22,7 @@
 #include "tools/replay_check.h"
 #include "tools/replay_dump.h"
 #include "tools/replay_options.h"
+#include "tools/round_link.h"
 #include "world/globals.h"
 
 namespace fs = std::filesystem;
@@ -80,6 +81,13 @@ int main(int argc, char** argv)
     Script script;
     if (!options.scriptPath.empty() && !ReadScriptFile(options.scriptPath, &script, &message))
         return Fail(ExitBadCommandLine, message);
+    if (!options.linkBase.empty()) {
+        std::string link = RoundLink(options.linkBase, script, &message);
+        if (link.empty())
+            return Fail(ExitBadCommandLine, "\"" + options.scriptPath + "\": " + message);
+        std::printf("%s\n", link.c_str());
+        return 0;
+    }
     long frames = options.frames >= 0 ? options.frames : std::max(DefaultFrames, script.lines.empty() ? 0 : script.lines.back().frame + 1);
     for (const std::string& problem :
          {CheckFramesRun("--dump-at", options.dumpAt, frames), CheckFramesRun("--png-at", options.pngAt, frames)})

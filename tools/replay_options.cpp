@@ -32,7 +32,7 @@ int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* o, std:
     app.add_option("--frames", o->frames, "Frames to run (default: to the script's last line, at least 600)")
         ->type_name("N")
         ->check(frame);
-    app.add_option("--script", o->scriptPath, "Script or recording to play")->type_name("FILE");
+    CLI::Option* script = app.add_option("--script", o->scriptPath, "Script or recording to play")->type_name("FILE");
     app.add_option("--record", o->recordPath, "Record what is routed, as the game's --record does")
         ->type_name("FILE");
     app.add_option("--dump-at", o->dumpAt, "Write state-F.txt after these frames")
@@ -48,6 +48,10 @@ int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* o, std:
                  "After every frame check that the crowd is finite and in the box, the score never goes down "
                  "within a round, the screen is the one the rules give and every round starts from the first "
                  "round's crowd");
+    app.add_option("--link", o->linkBase,
+                   "Print the link that plays the --script recording in the web page at BASE_URL, and replay nothing")
+        ->type_name("BASE_URL")
+        ->needs(script);
     int code = RunOptionParse(app, argc, argv, "fusewalker-replay", message);
     Tidy(&o->dumpAt);
     Tidy(&o->pngAt);

@@ -6,6 +6,7 @@
 // The replay's command line:
 //   [--data DIR] [--size WxH] [--frames N] [--script FILE] [--record FILE]
 //   [--dump-at F1,F2,...] [--png-at F1,F2,...] [--out DIR] [--check]
+//   --script FILE --link BASE_URL
 
 struct ReplayOptions {
     std::string dataDir = ".";
@@ -18,6 +19,7 @@ struct ReplayOptions {
     std::vector<long> pngAt;
     std::string outDir = ".";
     bool check = false; // check the game's soundness after every frame
+    std::string linkBase; // not empty: print the script's link for the page there, and replay nothing
 };
 
 // GoOn, or the code to exit with after showing the message (see session/options.h).

@@ -22,6 +22,15 @@ refused option "--fast" --fast
 refused size "--size" --size 1024by768
 refused late "never run" --png-at 5
 refused nodata "--data" --data "$work/no-such-folder"
+refused linkalone "--script" --link http://host/
+yes "0 click 1000 1000" | head -n 70000 >big.script
+refused linkbig '"big.script": the recording is 1260000 bytes as a link, and the page plays at most 1048576' \
+    --script big.script --link http://host/
+refused linkbad '"jump.script" line 4' --script jump.script --link http://host/
+printf 'pace 60\n0 click 1 2\n' >small.script
+played link --script small.script --link 'http://host/page/?fps=30'
+# The text "pace 60\n0 click 1 2\n" as raw DEFLATE, in base64url.
+[ "$(cat link.out)" = "http://host/page/#round=K0hMTlUwM-AyUEjOyUzOVjBUMOICAA" ] || fail "the link is $(cat link.out)"
 played help --help
 grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
 
