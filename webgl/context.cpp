@@ -10,6 +10,8 @@ namespace webgl {
 namespace {
 
 EMSCRIPTEN_WEBGL_CONTEXT_HANDLE Prepared = 0;
+// The browser took the prepared context away: what was made in it is gone.
+bool Lost = false;
 ContextObjects Made = {};
 unsigned Generations = 0;
 
@@ -45,9 +47,19 @@ bool ContextReady()
     EMSCRIPTEN_WEBGL_CONTEXT_HANDLE current = emscripten_webgl_get_current_context();
     if (current == 0)
         return false;
-    if (current != Prepared) {
+    if (emscripten_is_webgl_context_lost(current)) {
+        Lost |= current == Prepared;
+        return false;
+    }
+    if (current != Prepared || Lost) {
+        // A context given back after a loss gets everything again, the
+        // texture as it was last uploaded included.
+        bool again = current == Prepared;
         Prepared = current;
+        Lost = false;
         MakeObjects();
+        if (again && Made.program)
+            UploadKeptTexture();
     }
     return Made.program != 0;
 }

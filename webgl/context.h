@@ -21,9 +21,14 @@ struct ContextObjects {
 };
 
 // True when a WebGL context is current and holds the layer's objects (made
-// the first time a context is seen). Without a context every call leaves
-// WebGL alone: so the simulation's tools run where there is no page.
+// the first time a context is seen, and again when a lost one comes back).
+// Without a context, or while it is lost, every call leaves WebGL alone: so
+// the simulation's tools run where there is no page.
 bool ContextReady();
 const ContextObjects& Objects();
+
+// The texture as the game last uploaded it, given to a context that came
+// back after a loss (texture.cpp).
+void UploadKeptTexture();
 
 } // namespace webgl

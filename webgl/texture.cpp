@@ -1,14 +1,28 @@
 // The one texture: OpenGL's default texture object, which the layer's own
 // texture stands for. Uploads and parameters go straight to WebGL, after
-// whatever waits to be drawn with the texture as it was.
+// whatever waits to be drawn with the texture as it was, and are kept: a
+// context lost and given back gets them again.
 #include <GL/gl.h>
 #include <webgl/webgl1.h>
+
+#include <cstdint>
+#include <map>
+#include <vector>
 
 #include "webgl/batch.h"
 #include "webgl/context.h"
 #include "webgl/refuse.h"
 
 namespace {
+
+struct KeptTexture {
+    GLsizei width = 0;
+    GLsizei height = 0;
+    std::vector<std::uint8_t> rgba; // empty: no pixels given
+    std::map<GLenum, GLint> parameters;
+    std::map<GLenum, GLint> unpacking;
+};
+KeptTexture Kept;
 
 // What the last glTexImage2D on GL_PROXY_TEXTURE_2D would have made: 0 by
 // 0 when it would have failed.
@@ -68,6 +82,12 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
         return;
     }
     webgl::FlushBatch();
+    // Rows as the game gives them: four bytes a texel, packed, as the
+    // unpack state it sets leaves them.
+    const std::uint8_t* bytes = static_cast<const std::uint8_t*>(pixels);
+    Kept.width = width;
+    Kept.height = height;
+    Kept.rgba.assign(bytes, bytes ? bytes + size_t(width) * size_t(height) * 4 : bytes);
     if (!webgl::ContextReady())
         return;
     emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
@@ -111,6 +131,7 @@ void glTexParameteri(GLenum target, GLenum pname, GLint param)
         return;
     }
     webgl::FlushBatch();
+    Kept.parameters[pname] = param;
     if (webgl::ContextReady())
         emscripten_glTexParameteri(GL_TEXTURE_2D, pname, param);
 }
@@ -132,6 +153,18 @@ void glPixelStorei(GLenum pname, GLint param)
         webgl::Unsupported("glPixelStorei", "parameter", pname);
         return;
     }
+    Kept.unpacking[pname] = param;
     if (webgl::ContextReady())
         emscripten_glPixelStorei(pname, param);
+}
+
+void webgl::UploadKeptTexture()
+{
+    for (const auto& [pname, param] : Kept.unpacking)
+        emscripten_glPixelStorei(pname, param);
+    if (Kept.width > 0 || Kept.height > 0)
+        emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, Kept.width, Kept.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                                Kept.rgba.empty() ? nullptr : Kept.rgba.data());
+    for (const auto& [pname, param] : Kept.parameters)
+        emscripten_glTexParameteri(GL_TEXTURE_2D, pname, param);
 }
