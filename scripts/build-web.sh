@@ -9,4 +9,4 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 emcmake cmake -S "$root" -B "$root/build-web-release" -DCMAKE_BUILD_TYPE=Release -DFW_TESTS=OFF -DFW_BENCH=OFF \
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null
-cmake --build "$root/build-web-release" -j"$(nproc)" --target fusewalker
+cmake --build "$root/build-web-release" -j"$(nproc)" --target fusewalker_page

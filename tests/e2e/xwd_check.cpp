@@ -2,11 +2,14 @@
 // game's screens is showing, so the end-to-end runs can wait for each screen
 // by polling.
 //
-//   xwd_check DUMP title-white|title-red|playing|fuses|blasts|score
+//   xwd_check DUMP title-white|title-red|playing|fuses|blasts|score|whole
 //
 // fuses: playing with three fuse labels (the pointer resting at the top
 // right, out of the way); blasts: playing with no labels left and a score
-// shown; score: the score screen with a score above 0.
+// shown; score: the score screen with a score above 0; whole: playing, on a
+// screen of any shape, with the whole picture of a 4:3 display inside what
+// is lit, as black margins allow: the back wall's top edge under black, and
+// the word "score" whole at the top right (the pointer at the bottom left).
 //
 // Exit 0 when the dump shows that screen, 1 when it does not, 2 when the
 // dump cannot be read. One line of measurements goes to stdout either way.
@@ -168,20 +171,73 @@ int Labels(const Image& image)
     return labels;
 }
 
+// The smallest box holding every pixel that is not black.
+Image Lit(const Image& image)
+{
+    int left = image.width, right = -1, top = image.height, bottom = -1;
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x)
+            if (!IsBlack(image.At(x, y))) {
+                left = std::min(left, x), right = std::max(right, x);
+                top = std::min(top, y), bottom = std::max(bottom, y);
+            }
+    Image lit;
+    for (int y = top; y <= bottom; ++y)
+        for (int x = left; x <= right; ++x)
+            lit.pixels.push_back(image.At(x, y));
+    lit.width = std::max(0, right - left + 1);
+    lit.height = std::max(0, bottom - top + 1);
+    return lit;
+}
+
+// Shares of the height: black above the back wall in the middle column,
+// and the first and last rows of pure red at the top right.
+struct Framing {
+    double wallGap = 0, labelTop = 0, labelHeight = 0;
+};
+
+Framing Frame(const Image& image)
+{
+    Framing f;
+    int y = 0;
+    while (y < image.height && IsBlack(image.At(image.width / 2, y)))
+        ++y;
+    f.wallGap = double(y) / image.height;
+    int first = -1, last = -1;
+    for (int row = 0; row < image.height / 2; ++row)
+        for (int x = image.width * 6 / 10; x < image.width; ++x)
+            if (IsPureRed(image.At(x, row))) {
+                first = first < 0 ? row : first, last = row;
+                break;
+            }
+    if (first >= 0)
+        f.labelTop = double(first) / image.height, f.labelHeight = double(last - first + 1) / image.height;
+    return f;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     const std::string screen = argc == 3 ? argv[2] : "";
     if (screen != "title-white" && screen != "title-red" && screen != "playing" && screen != "fuses" &&
-        screen != "blasts" && screen != "score") {
-        std::fprintf(stderr, "usage: xwd_check DUMP title-white|title-red|playing|fuses|blasts|score\n");
+        screen != "blasts" && screen != "score" && screen != "whole") {
+        std::fprintf(stderr, "usage: xwd_check DUMP title-white|title-red|playing|fuses|blasts|score|whole\n");
         return 2;
     }
     Image image;
     if (const char* error = ReadDump(argv[1], &image)) {
         std::fprintf(stderr, "xwd_check: %s: %s\n", argv[1], error);
         return 2;
+    }
+    Framing framing;
+    if (screen == "whole") {
+        image = Lit(image);
+        if (image.width < 8 || image.height < 8) {
+            std::printf("whole no: nothing lit\n");
+            return 1;
+        }
+        framing = Frame(image);
     }
     // Shares of the screen that are black and grey; of the rest, red and
     // white; runs of rows with something on them.
@@ -214,10 +270,16 @@ int main(int argc, char** argv)
                  : screen == "score"     ? textScreen && bands == 2 && redText >= 0.9
                  : screen == "fuses"     ? playing && labels == 3
                  : screen == "blasts"    ? playing && labels == 0 && scoreBands == 2
+                 : screen == "whole"     ? playing && framing.wallGap >= 0.02 && framing.labelTop >= 0.02 &&
+                                           framing.labelHeight >= 0.04
                                          : playing;
     std::printf("%s %s: black %.3f grey %.3f text %ld (red %.2f white %.2f) bands %d detail floor %.4f walls %.4f "
-                "labels %d score bands %d\n",
+                "labels %d score bands %d",
                 argv[2], holds ? "yes" : "no", blackShare, greyShare, text, redText, whiteText, bands, floorDetail,
                 wallDetail, labels, scoreBands);
+    if (screen == "whole")
+        std::printf(" lit %dx%d: black over the wall %.3f, label from %.3f, %.3f high", image.width, image.height,
+                    framing.wallGap, framing.labelTop, framing.labelHeight);
+    std::printf("\n");
     return holds ? 0 : 1;
 }

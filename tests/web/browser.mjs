@@ -7,6 +7,7 @@ import { execFileSync } from 'node:child_process';
 import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize } from 'node:path';
+import { inflateRawSync } from 'node:zlib';
 import { chromium } from 'playwright-core';
 
 export function fail(message) {
@@ -27,7 +28,10 @@ export function unzipPackage(zip, work) {
     return index.slice(0, -'/index.html'.length);
 }
 
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+const types = {
+    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
+    '.webmanifest': 'application/manifest+json',
+};
 
 // A plain static server on a port of its own: no special headers.
 export async function serve(folder) {
@@ -46,13 +50,44 @@ export async function serve(folder) {
     return { url: `http://127.0.0.1:${server.address().port}/`, close: () => server.close() };
 }
 
-export async function launch() {
-    return chromium.launch({
-        executablePath: '/usr/bin/chromium',
-        // No network beyond the page's own server on this machine.
-        args: ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader', '--disable-background-networking',
-               '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic'],
-    });
+// No network beyond the page's own server on this machine.
+const chromiumArgs = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic'];
+
+export async function launch(args = []) {
+    return chromium.launch({ executablePath: '/usr/bin/chromium', args: [...chromiumArgs, ...args] });
+}
+
+// A browser with a profile of its own in `folder`: one that keeps what a
+// page installs, as a player's does.
+export async function launchProfile(folder, options = {}) {
+    return chromium.launchPersistentContext(folder, { executablePath: '/usr/bin/chromium', args: chromiumArgs, ...options });
+}
+
+// The page's recording, from its console (?record), as a file's text.
+export const recordingOf = (page) => page.lines.filter((line) => /^(pace|window|[0-9]+ )/.test(line)).join('\n') + '\n';
+
+// What the page shows beside the game (its status export), or null before the game runs.
+export const gameStatus = (page) =>
+    page.evaluate(() => (Module.calledRun ? JSON.parse(Module.ccall('fw_status', 'string', [], [])) : null));
+
+// The summary a playback prints once its last line has played.
+export const summaryOf = (page) => page.lines.find((line) => line.includes('"outcomesChecked":'));
+
+// The recording a link holds, as the page unpacks it.
+export function linkedRecording(link) {
+    const packed = link.slice(link.indexOf('#round=') + '#round='.length).replace(/-/g, '+').replace(/_/g, '/');
+    return inflateRawSync(Buffer.from(packed, 'base64')).toString();
+}
+
+// fusewalker-replay's summary of a recording replayed headless, or its failure.
+export function replayNatively(native, data, recording, args = []) {
+    try {
+        return execFileSync(join(native, 'tools/fusewalker-replay'), ['--data', data, '--script', recording, ...args],
+            { stdio: ['ignore', 'pipe', 'pipe'] }).toString().trim();
+    } catch (error) {
+        return `exit ${error.status}: ${error.stderr}`;
+    }
 }
 
 // A page on url; its console lines are kept in page.lines, errors in page.errors.
@@ -78,26 +113,50 @@ export async function waitFor(what, limit, check) {
     }
 }
 
-// Animation frames: the game runs one frame on each, so after n + 1 of them
-// at least n frames have followed whatever happened before.
-export const frames = (page, n) =>
+// The game's own frames: after this, at least n have followed whatever
+// happened before, at any pace.
+export async function frames(page, n) {
+    const start = (await gameStatus(page)).frames;
+    await waitFor(`${n} frames`, 120, async () => (await gameStatus(page)).frames >= start + n);
+}
+
+// The browser's animation frames, which the game waits on while it has no context.
+export const animationFrames = (page, n) =>
     page.evaluate((n) => new Promise((resolve) => {
         const next = (left) => (left ? requestAnimationFrame(() => next(left - 1)) : resolve());
-        next(n + 1);
+        next(n);
     }), n);
 
-// The page as a picture, the game's main loop held still while it is taken.
-export async function shoot(page, path) {
-    await page.evaluate(() => Module.pauseMainLoop());
-    await page.screenshot({ path });
-    await page.evaluate(() => Module.resumeMainLoop());
+// The canvas's box on the page, in CSS pixels.
+export const canvasBox = (page) =>
+    page.evaluate(() => {
+        const box = document.getElementById('canvas').getBoundingClientRect();
+        return { x: box.left, y: box.top, width: box.width, height: box.height };
+    });
+
+// The page as a picture, the game's main loop held still while it is taken
+// and the page's own controls and words put out of sight: the whole page,
+// or the canvas alone (clip).
+export async function shoot(page, path, clip = false) {
+    await page.evaluate(() => {
+        Module.pauseMainLoop();
+        const style = document.head.appendChild(document.createElement('style'));
+        style.id = 'shooting';
+        style.textContent = '#controls, #words, #share { visibility: hidden !important; }';
+    });
+    await page.screenshot({ path, clip: clip ? await canvasBox(page) : undefined });
+    await page.evaluate(() => {
+        document.getElementById('shooting').remove();
+        Module.resumeMainLoop();
+    });
 }
 
 let lastVerdict = '';
 // The native screen checker recognises SCREEN in a new screenshot.
+// Every screen but the whole page's framing is looked for on the canvas.
 export async function shows(page, check, work, screen) {
     const path = join(work, 'shot.png');
-    await shoot(page, path);
+    await shoot(page, path, screen !== 'whole');
     try {
         lastVerdict = execFileSync(check, [path, screen]).toString().trim();
         console.log(`  ${lastVerdict}`);
