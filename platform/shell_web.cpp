@@ -172,8 +172,11 @@ void Frame()
 {
     if (WaitingForContext() || !FrameIsDue())
         return;
+    long first = RoutedFrames();
     RoutePaint();
     long frame = RoutedFrames() - 1;
+    if (frame > first)
+        std::printf("frames %ld to %ld run through unseen; frames shown from %ld\n", first, frame - 1, frame);
     if (frame == PauseAfterFrame) {
         emscripten_pause_main_loop();
         std::printf("paused after frame %ld\n", frame);

@@ -21,10 +21,13 @@ void Misused(const char* call, const char* why)
     std::abort();
 }
 
+// A lost context is the browser's doing, not a misuse: the layer makes
+// everything again when it comes back.
 void CheckWebGlErrors(const char* call)
 {
+    constexpr GLenum ContextLost = 0x9242;
     GLenum error = emscripten_glGetError();
-    if (error != GL_NO_ERROR)
+    if (error != GL_NO_ERROR && error != ContextLost)
         Unsupported(call, "WebGL error", error);
 }
 

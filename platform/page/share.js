@@ -129,8 +129,11 @@
         field.hidden = false;
         field.select();
         console.log('fusewalker: the round shared, in a link of ' + link.length + ' characters');
+        var said = $('share-round');
         if (navigator.clipboard)
-            navigator.clipboard.writeText(link).catch(function () {});
+            navigator.clipboard.writeText(link).then(function () {
+                said.textContent = 'Link copied';
+            }, function () {});
         if (navigator.share)
             navigator.share({ title: document.title, url: link }).catch(function () {});
     });
@@ -148,6 +151,7 @@
                 keepBest(status.score);
             $('best').textContent = best() ? 'Best: ' + best() : '';
             $('share').hidden = !score;
+            $('share-round').textContent = 'Share this round';
             $('link').hidden = true;
         }
         var words = $('replay');

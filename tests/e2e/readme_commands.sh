@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
-# The README's commands for players, as the README gives them, from the top
-# of the repository: ./scripts/play.sh until its window shows the title on a
-# virtual X server, and ./scripts/play-web.sh until it serves the page, its
-# .js and its .wasm. Run after ./scripts/package.sh, whose builds both reuse.
+# The README's commands for players as it gives them, after package.sh,
+# whose builds they reuse: play.sh until its window shows the title on a
+# virtual X server, play-web.sh until it serves the page, .js and .wasm.
 #
 #   readme_commands.sh XWD_CHECK WORK_DIR
 set -euo pipefail
@@ -26,7 +25,6 @@ game_pid=$!
 served() { curl -fso "$work/$2" "http://127.0.0.1:$port/$1"; }
 poll 300 "play-web.sh serves no page" "$game_pid" served "" index.html
 grep -q '<canvas' "$work/index.html" || fail "the page served is not the game's"
-served fusewalker.js fusewalker.js || fail "no fusewalker.js served"
-served fusewalker.wasm fusewalker.wasm || fail "no fusewalker.wasm served"
-[ "$(head -c4 "$work/fusewalker.wasm" | od -An -tx1 | tr -d ' ')" = 0061736d ] || fail "fusewalker.wasm is not WebAssembly"
+served fusewalker.js fusewalker.js && served fusewalker.wasm fusewalker.wasm || fail "the game's files are not served"
+[ "$(head -c4 "$work/fusewalker.wasm" | tail -c3)" = asm ] || fail "fusewalker.wasm is not WebAssembly"
 echo "passed: play.sh shows the title, play-web.sh serves the page"

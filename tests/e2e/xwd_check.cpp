@@ -6,10 +6,9 @@
 //
 // fuses: playing with three fuse labels (the pointer resting at the top
 // right, out of the way); blasts: playing with no labels left and a score
-// shown; score: the score screen with a score above 0; whole: playing, on a
-// screen of any shape, with the whole picture of a 4:3 display inside what
-// is lit, as black margins allow: the back wall's top edge under black, and
-// the word "score" whole at the top right (the pointer at the bottom left).
+// shown; score: the score screen with a score above 0; whole: playing, with
+// all a 4:3 display shows: the back wall's top edge under black, and the
+// word "score" whole at the top right (the pointer at the bottom left).
 //
 // Exit 0 when the dump shows that screen, 1 when it does not, 2 when the
 // dump cannot be read. One line of measurements goes to stdout either way.
@@ -171,48 +170,24 @@ int Labels(const Image& image)
     return labels;
 }
 
-// The smallest box holding every pixel that is not black.
-Image Lit(const Image& image)
-{
-    int left = image.width, right = -1, top = image.height, bottom = -1;
-    for (int y = 0; y < image.height; ++y)
-        for (int x = 0; x < image.width; ++x)
-            if (!IsBlack(image.At(x, y))) {
-                left = std::min(left, x), right = std::max(right, x);
-                top = std::min(top, y), bottom = std::max(bottom, y);
-            }
-    Image lit;
-    for (int y = top; y <= bottom; ++y)
-        for (int x = left; x <= right; ++x)
-            lit.pixels.push_back(image.At(x, y));
-    lit.width = std::max(0, right - left + 1);
-    lit.height = std::max(0, bottom - top + 1);
-    return lit;
-}
-
-// Shares of the height: black above the back wall in the middle column,
-// and the first and last rows of pure red at the top right.
+// Shares of the height: black over the back wall mid-screen; pure red at the top right.
 struct Framing {
     double wallGap = 0, labelTop = 0, labelHeight = 0;
 };
 
 Framing Frame(const Image& image)
 {
-    Framing f;
-    int y = 0;
-    while (y < image.height && IsBlack(image.At(image.width / 2, y)))
-        ++y;
-    f.wallGap = double(y) / image.height;
-    int first = -1, last = -1;
-    for (int row = 0; row < image.height / 2; ++row)
+    int gap = 0, first = -1, last = -1;
+    while (gap < image.height && IsBlack(image.At(image.width / 2, gap)))
+        ++gap;
+    for (int y = 0; y < image.height / 2; ++y)
         for (int x = image.width * 6 / 10; x < image.width; ++x)
-            if (IsPureRed(image.At(x, row))) {
-                first = first < 0 ? row : first, last = row;
+            if (IsPureRed(image.At(x, y))) {
+                first = first < 0 ? y : first, last = y;
                 break;
             }
-    if (first >= 0)
-        f.labelTop = double(first) / image.height, f.labelHeight = double(last - first + 1) / image.height;
-    return f;
+    double h = image.height;
+    return {gap / h, first < 0 ? 0 : first / h, first < 0 ? 0 : (last - first + 1) / h};
 }
 
 } // namespace
@@ -230,15 +205,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "xwd_check: %s: %s\n", argv[1], error);
         return 2;
     }
-    Framing framing;
-    if (screen == "whole") {
-        image = Lit(image);
-        if (image.width < 8 || image.height < 8) {
-            std::printf("whole no: nothing lit\n");
-            return 1;
-        }
-        framing = Frame(image);
-    }
+    Framing framing = Frame(image);
     // Shares of the screen that are black and grey; of the rest, red and
     // white; runs of rows with something on them.
     long black = 0, grey = 0, red = 0, white = 0;
@@ -274,12 +241,8 @@ int main(int argc, char** argv)
                                            framing.labelHeight >= 0.04
                                          : playing;
     std::printf("%s %s: black %.3f grey %.3f text %ld (red %.2f white %.2f) bands %d detail floor %.4f walls %.4f "
-                "labels %d score bands %d",
+                "labels %d score bands %d; black over the wall %.3f, red at the top right from %.3f, %.3f high\n",
                 argv[2], holds ? "yes" : "no", blackShare, greyShare, text, redText, whiteText, bands, floorDetail,
-                wallDetail, labels, scoreBands);
-    if (screen == "whole")
-        std::printf(" lit %dx%d: black over the wall %.3f, label from %.3f, %.3f high", image.width, image.height,
-                    framing.wallGap, framing.labelTop, framing.labelHeight);
-    std::printf("\n");
+                wallDetail, labels, scoreBands, framing.wallGap, framing.labelTop, framing.labelHeight);
     return holds ? 0 : 1;
 }

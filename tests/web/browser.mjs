@@ -1,10 +1,9 @@
-// What the browser tests share: the web package unzipped and served from
-// 127.0.0.1, Debian's chromium driven headless with WebGL through
-// SwiftShader, the page's console kept, and screenshots read by the native
-// screen checker. The game's main loop is paused while a screenshot is taken
-// and looked at, so a moment of the game lasts until it has been seen.
+// What the browser tests share: the web package served from 127.0.0.1,
+// Debian's chromium driven headless with WebGL through SwiftShader, the
+// page's console kept, and screenshots, taken with the game held still, read
+// by the native screen checker: a moment of the game lasts until it is seen.
 import { execFileSync } from 'node:child_process';
-import { mkdirSync, readFileSync, rmSync } from 'node:fs';
+import { copyFileSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize } from 'node:path';
 import { inflateRawSync } from 'node:zlib';
@@ -15,8 +14,7 @@ export function fail(message) {
     process.exit(1);
 }
 
-export const seconds = () => Math.round(performance.now() / 1000);
-export const step = (text) => console.log(`${seconds()}s: ${text}`);
+export const step = (text) => console.log(`${Math.round(performance.now() / 1000)}s: ${text}`);
 
 // A fresh folder; the package unzipped into it, the folder holding index.html returned.
 export function unzipPackage(zip, work) {
@@ -28,10 +26,8 @@ export function unzipPackage(zip, work) {
     return index.slice(0, -'/index.html'.length);
 }
 
-const types = {
-    '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
-    '.webmanifest': 'application/manifest+json',
-};
+const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
+    '.webmanifest': 'application/manifest+json' };
 
 // A plain static server on a port of its own: no special headers.
 export async function serve(folder) {
@@ -58,8 +54,7 @@ export async function launch(args = []) {
     return chromium.launch({ executablePath: '/usr/bin/chromium', args: [...chromiumArgs, ...args] });
 }
 
-// A browser with a profile of its own in `folder`: one that keeps what a
-// page installs, as a player's does.
+// A browser with a profile of its own, which keeps what a page installs, as a player's does.
 export async function launchProfile(folder, options = {}) {
     return chromium.launchPersistentContext(folder, { executablePath: '/usr/bin/chromium', args: chromiumArgs, ...options });
 }
@@ -90,14 +85,19 @@ export function replayNatively(native, data, recording, args = []) {
     }
 }
 
-// A page on url; its console lines are kept in page.lines, errors in page.errors.
-export async function open(browser, url, options = {}) {
-    const context = await browser.newContext({ viewport: { width: 1024, height: 768 }, ...options });
-    const page = await context.newPage();
+// The page's console lines kept in page.lines, its errors in page.errors.
+export function listen(page) {
     page.lines = [];
     page.errors = [];
     page.on('console', (message) => (message.type() === 'error' ? page.errors : page.lines).push(message.text()));
     page.on('pageerror', (error) => page.errors.push(String(error)));
+    return page;
+}
+
+// A page on url in a fresh context, listened to.
+export async function open(browser, url, options = {}) {
+    const context = await browser.newContext({ viewport: { width: 1024, height: 768 }, ...options });
+    const page = listen(await context.newPage());
     await page.goto(url);
     return page;
 }
@@ -113,8 +113,7 @@ export async function waitFor(what, limit, check) {
     }
 }
 
-// The game's own frames: after this, at least n have followed whatever
-// happened before, at any pace.
+// The game's own frames: after this, at least n have followed what came before, at any pace.
 export async function frames(page, n) {
     const start = (await gameStatus(page)).frames;
     await waitFor(`${n} frames`, 120, async () => (await gameStatus(page)).frames >= start + n);
@@ -128,15 +127,10 @@ export const animationFrames = (page, n) =>
     }), n);
 
 // The canvas's box on the page, in CSS pixels.
-export const canvasBox = (page) =>
-    page.evaluate(() => {
-        const box = document.getElementById('canvas').getBoundingClientRect();
-        return { x: box.left, y: box.top, width: box.width, height: box.height };
-    });
+export const canvasBox = (page) => page.locator('#canvas').boundingBox();
 
-// The page as a picture, the game's main loop held still while it is taken
-// and the page's own controls and words put out of sight: the whole page,
-// or the canvas alone (clip).
+// The page, or the canvas alone (clip), as a picture: the game's main loop
+// held still, and the page's own controls and words out of sight.
 export async function shoot(page, path, clip = false) {
     await page.evaluate(() => {
         Module.pauseMainLoop();
@@ -151,22 +145,45 @@ export async function shoot(page, path, clip = false) {
     });
 }
 
-let lastVerdict = '';
-// The native screen checker recognises SCREEN in a new screenshot.
-// Every screen but the whole page's framing is looked for on the canvas.
-export async function shows(page, check, work, screen) {
-    const path = join(work, 'shot.png');
-    await shoot(page, path, screen !== 'whole');
+// The WebGL context taken away, and given back, as a browser may.
+export const loseContext = (page) => page.evaluate(() => {
+    window.losing = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context');
+    window.losing.loseContext();
+});
+export const restoreContext = (page) => page.evaluate(() => window.losing.restoreContext());
+
+// The native screen checker's verdict: whether the picture shows SCREEN, and its measurements.
+export function checkScreen(check, path, screen) {
     try {
-        lastVerdict = execFileSync(check, [path, screen]).toString().trim();
-        console.log(`  ${lastVerdict}`);
-        execFileSync('cp', [path, join(work, `${screen}.png`)]);
-        return true;
+        return { holds: true, verdict: execFileSync(check, [path, screen]).toString().trim() };
     } catch (error) {
         if (error.status !== 1) fail(`the screen checker could not read ${path}: ${error.stderr}`);
-        lastVerdict = error.stdout.toString().trim();
-        return false;
+        return { holds: false, verdict: error.stdout.toString().trim() };
     }
+}
+
+// The canvas kept as WORK/NAME.png: the share of it lit, and whether it shows a playing frame.
+export async function picture(page, check, work, name) {
+    const path = join(work, `${name}.png`);
+    await shoot(page, path, true);
+    const { holds, verdict } = checkScreen(check, path, 'playing');
+    const lit = Number((100 * (1 - Number(verdict.match(/black ([0-9.]+)/)[1]))).toFixed(1));
+    step(`  ${name}: ${lit} % lit, ${holds ? 'a playing frame' : 'no playing frame'}`);
+    return { lit, playing: holds };
+}
+
+let lastVerdict = '';
+// The screen checker recognises SCREEN on the canvas, in a new screenshot.
+export async function shows(page, check, work, screen) {
+    const path = join(work, 'shot.png');
+    await shoot(page, path, true);
+    const { holds, verdict } = checkScreen(check, path, screen);
+    lastVerdict = verdict;
+    if (holds) {
+        console.log(`  ${verdict}`);
+        copyFileSync(path, join(work, `${screen}.png`));
+    }
+    return holds;
 }
 
 export async function waitForScreen(page, check, work, screen, limit) {

@@ -1,80 +1,28 @@
-// A page that lasts:
-//  - the WebGL context lost mid-round and given back (WEBGL_lose_context):
-//    the picture goes and comes back by itself, measured from screenshots,
-//    and the same round goes on to its score screen; a recording played
-//    (?play=) through a loss and a restore reaches every outcome; a context
-//    never given back leaves the game going on without drawing, said once;
-//  - a browser with no WebGL 2: the page says so, with what to try;
-//  - a page put behind another (?fps=10): the game runs no frame but on the
-//    browser's animation frames, and none to catch up when it is back.
+// A page that lasts (a round through a lost WebGL context is played by
+// phone.mjs): a recording played through a lost context; a context never
+// given back, said once; no WebGL 2, said; a page behind another, with no
+// frames but on animation frames and no burst back (?fps=10). Then as an
+// app, in a profile of its own: the manifest and its icons, Chromium's
+// installability check, a round with the network cut, and a new release
+// taken within two reloads.
 //
 //   node lasting.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
 import { execFileSync } from 'node:child_process';
+import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
-    animationFrames, fail, frames, gameStatus, launch, open, serve, shoot, step, summaryOf, unzipPackage, waitFor, waitForScreen,
+    animationFrames, fail, gameStatus, launch, launchProfile, listen, loseContext, open, restoreContext, serve, step,
+    summaryOf, unzipPackage, waitFor, waitForScreen,
 } from './browser.mjs';
 
 const [zip, native, data, work] = process.argv.slice(2);
 const check = join(native, 'tests/e2e/xwd_check');
+const here = new URL('.', import.meta.url).pathname;
 const site = unzipPackage(zip, work);
 execFileSync(join(native, 'tools/fusewalker-replay'), ['--data', data, '--size', '256x192', '--frames', '800', '--script',
-    join(new URL('.', import.meta.url).pathname, '../replay/round.script'), '--record', join(site, 'round.rec')]);
+    join(here, '../replay/round.script'), '--record', join(site, 'round.rec')]);
 const server = await serve(site);
 const browser = await launch();
-const loseContext = (page) => page.evaluate(() => {
-    window.losing = document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context');
-    window.losing.loseContext();
-});
-const restoreContext = (page) => page.evaluate(() => window.losing.restoreContext());
-
-// The share of the picture that is lit, and whether it is a playing frame.
-async function picture(page, name) {
-    const path = join(work, `${name}.png`);
-    await shoot(page, path, true);
-    let verdict;
-    try {
-        verdict = execFileSync(check, [path, 'playing']).toString();
-    } catch (error) {
-        verdict = error.stdout.toString();
-    }
-    const lit = (100 * (1 - Number(verdict.match(/black ([0-9.]+)/)[1]))).toFixed(1);
-    step(`  ${name}: ${lit} % lit, ${verdict.startsWith('playing yes') ? 'a playing frame' : 'no playing frame'}`);
-    return { lit: Number(lit), playing: verdict.startsWith('playing yes') };
-}
-
-step('a round, its context lost and given back after the first fuse');
-const page = await open(browser, `${server.url}?record&fps=20`, { viewport: { width: 640, height: 480 } });
-await waitForScreen(page, check, work, 'title-white', 60);
-await page.mouse.click(320, 187);
-await waitForScreen(page, check, work, 'playing', 60);
-await page.mouse.click(200, 262);
-await frames(page, 1);
-const before = await picture(page, 'before-loss');
-await loseContext(page);
-await waitFor('the game does not hear of the loss', 20, () => page.lines.some((line) => line.includes('context was lost')));
-const lostAt = (await gameStatus(page)).frames;
-await animationFrames(page, 30);
-const during = await picture(page, 'lost');
-const waited = (await gameStatus(page)).frames - lostAt;
-await restoreContext(page);
-await waitFor('the context is not back', 20, () => page.lines.some((line) => line.includes('context is back')));
-await frames(page, 2);
-const after = await picture(page, 'restored');
-if (!before.playing || during.lit > 1 || !after.playing || waited > 1)
-    fail(`the picture is not back by itself, or frames ran meanwhile (${waited})`);
-for (const spot of [[320, 281], [440, 300]]) {
-    await page.mouse.click(...spot);
-    await frames(page, 1);
-}
-await page.mouse.move(637, 37);
-await waitForScreen(page, check, work, 'fuses', 30);
-await waitForScreen(page, check, work, 'score', 600);
-const clicks = page.lines.filter((line) => / click /.test(line)).length;
-const outcome = page.lines.find((line) => / outcome state 2 score [1-9][0-9]* explosions 3$/.test(line));
-if (clicks !== 4 || !outcome || page.errors.length) fail(`the round did not go on: ${clicks} clicks, ${outcome}, ${page.errors}`);
-step(`  the same round went on: ${outcome}`);
-await page.context().close();
 
 step('a recording played through a loss and a restore, then a loss that lasts');
 const played = await open(browser, `${server.url}?play=round.rec`, { viewport: { width: 256, height: 192 } });
@@ -92,7 +40,6 @@ await waitFor('nothing said of a context that stays lost', 60, () => played.loca
 await waitFor('no frames without the context', 20, () => gameStatus(played).then((s) => s.frames > lastingFrom + 10));
 step(`  "${await played.locator('#notice').textContent()}"`);
 if (played.errors.length !== 1) fail(`not said once: ${played.errors}`);
-await browser.close();
 
 step('a browser with no WebGL 2');
 const plain = await launch(['--disable-webgl2']);
@@ -105,33 +52,81 @@ if (!words.includes('no WebGL 2') || !words.includes('Try') || !bare.errors.some
 await plain.close();
 
 step('a page behind another, at 10 frames a second');
-const paced = await launch();
-const front = await open(paced, `${server.url}?fps=10`, { viewport: { width: 256, height: 192 } });
-await front.evaluate(() => {
-    window.animationFrames = 0;
-    const count = () => {
-        ++window.animationFrames;
-        requestAnimationFrame(count);
-    };
-    requestAnimationFrame(count);
-});
+const front = await open(browser, `${server.url}?fps=10`, { viewport: { width: 256, height: 192 } });
+await front.evaluate(() => (function count(n) {
+    window.animationFrames = n;
+    requestAnimationFrame(() => count(n + 1));
+})(0));
 await waitFor('the game does not run', 60, () => gameStatus(front).then((s) => s?.frames > 10));
 const counts = () => front.evaluate(() => [JSON.parse(Module.ccall('fw_status', 'string', [], [])).frames, window.animationFrames,
     performance.now() / 1000]);
-const other = await front.context().newPage();
-await other.bringToFront();
+await (await front.context().newPage()).bringToFront();
 const [framesHidden, animationHidden] = await counts();
 await new Promise((resolve) => setTimeout(resolve, 3000));
 const [framesBack, animationBack, back] = await counts();
 await front.bringToFront();
 await new Promise((resolve) => setTimeout(resolve, 1000));
 const [framesAfter, , after] = await counts();
-// At 10 a second, and one as the page comes back.
 const most = Math.floor((after - back) * 10) + 2;
-step(`  behind: ${framesBack - framesHidden} frames on ${animationBack - animationHidden} animation frames in 3 s; ` +
-     `back: ${framesAfter - framesBack} frames in ${(after - back).toFixed(2)} s (at most ${most})`);
+step(`  behind: ${framesBack - framesHidden} frames on ${animationBack - animationHidden} animation frames in 3 s; back: `
+    + `${framesAfter - framesBack} frames in ${(after - back).toFixed(2)} s (at most ${most}: 10 a second, and one on return)`);
 if (framesBack - framesHidden > animationBack - animationHidden || framesAfter - framesBack > most)
     fail('frames ran without animation frames, or in a burst on the way back');
-await paced.close();
+await browser.close();
+
+const context = await launchProfile(join(work, 'profile'), { viewport: { width: 640, height: 480 } });
+const page = listen(context.pages()[0] ?? await context.newPage());
+const release = () => readFileSync(join(site, 'sw.js'), 'utf8').match(/'(fusewalker-[0-9a-f]+)'/)[1];
+// The release the page's service worker keeps, once it has it all.
+const kept = () => page.evaluate(async () => {
+    const names = (await caches.keys()).filter((name) => name.startsWith('fusewalker-'));
+    return names.length === 1 && (await (await caches.open(names[0])).keys()).length > 10 ? names[0] : null;
+});
+
+step('the manifest and its icons');
+const manifest = await (await fetch(`${server.url}manifest.webmanifest`)).json();
+if (manifest.background_color !== '#000000' || manifest.display !== 'fullscreen') fail(`the manifest: ${manifest}`);
+for (const icon of manifest.icons) {
+    const png = Buffer.from(await (await fetch(server.url + icon.src)).arrayBuffer());
+    const size = `${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`;
+    if (png.toString('latin1', 1, 4) !== 'PNG' || size !== icon.sizes || icon.type !== 'image/png') fail(`${icon.src} is not as said`);
+}
+if (!['192x192', '512x512'].every((size) => manifest.icons.some((icon) => icon.sizes === size))) fail('no icon of 192 or 512');
+
+step('the first visit keeps the page; Chromium would install it');
+await page.goto(server.url);
+await waitForScreen(page, check, work, 'title-white', 60);
+await waitFor('the page is not kept', 60, kept);
+const { installabilityErrors } = await (await context.newCDPSession(page)).send('Page.getInstallabilityErrors');
+step(`  kept as ${await kept()}; installability errors: ${JSON.stringify(installabilityErrors)}`);
+if (installabilityErrors.length) fail('Chromium would not install the page');
+
+step('no network: a reload plays a round');
+await context.setOffline(true);
+await page.reload();
+await waitForScreen(page, check, work, 'title-white', 60);
+await page.mouse.click(320, 187);
+await waitForScreen(page, check, work, 'playing', 60);
+await context.setOffline(false);
+
+step('a new release on the server: the page rebuilt, another release');
+const first = release();
+const index = readFileSync(join(site, 'index.html'), 'utf8');
+writeFileSync(join(site, 'index.html'), index.replace('<title>', '<meta name="release" content="next">\n<title>'));
+execFileSync('cmake', [`-DPAGE=${site}`, '-P', join(here, '../../platform/page/release.cmake')]);
+if (release() === first) fail('the rebuilt page is not another release');
+const isNext = () => page.evaluate(() => document.querySelector('meta[name="release"]') !== null);
+let reloads = 0;
+while (!(await isNext()) && reloads < 2) {
+    if (reloads === 1) await waitFor('the new release is not taken', 60, async () => (await kept()) === release());
+    await page.reload();
+    ++reloads;
+}
+if (!(await isNext())) fail('the new release does not run after two reloads');
+await waitForScreen(page, check, work, 'title-white', 60);
+step(`  the new release runs after ${reloads} reload(s)`);
+if (page.errors.length) fail(`errors on the console: ${page.errors}`);
+await context.close();
 server.close();
-step('passed: the context lost and back, no WebGL 2 said, no frames behind another page');
+step('passed: the context lost and back, no WebGL 2 said, no frames behind another page; installable, plays offline, '
+    + 'and the next release replaces the kept one');

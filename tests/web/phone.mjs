@@ -1,0 +1,171 @@
+// The page on a phone, and on screens of every shape:
+//  - phones upright and sideways (pixel ratio 3, touch), 4:3, 16:9 and 21:9:
+//    a playing frame shows all a 4:3 display shows (the checker's "whole");
+//  - a round by touch on a phone held sideways: the full-screen control
+//    tapped there and back, taps, two fingers, a drag; each finger put down
+//    recorded as a move and one click, a drag's moves, nothing of a second
+//    finger; the recording replays natively. After the first fuse the WebGL
+//    context is lost and given back, as a phone does to a page in the
+//    background: no frame meanwhile, the picture back by itself;
+//  - the phone turned 100 times in two seconds: no error, a size message for
+//    every resize the page saw, the title in the canvas of the last shape.
+//
+//   node phone.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+import { writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+import {
+    animationFrames, canvasBox, checkScreen, fail, frames, gameStatus, launch, loseContext, open, picture, recordingOf,
+    replayNatively, restoreContext, serve, shoot, step, unzipPackage, waitFor, waitForScreen,
+} from './browser.mjs';
+
+const [zip, native, data, work] = process.argv.slice(2);
+const check = join(native, 'tests/e2e/xwd_check');
+const site = unzipPackage(zip, work);
+// Play starts at the bottom left of a 1024 x 768 display, where the marker
+// stays clear of the score; frame 3 is the second playing frame.
+writeFileSync(join(site, 'corner.script'), '0 display 1024 768\n0 click 0 740\n');
+const server = await serve(site);
+const browser = await launch();
+const ratio = 3;
+const phone = { deviceScaleFactor: ratio, isMobile: true, hasTouch: true };
+
+const shapes = [
+    ['portrait phone', { viewport: { width: 390, height: 844 }, ...phone }],
+    ['landscape phone', { viewport: { width: 844, height: 390 }, ...phone }],
+    ['4:3', { viewport: { width: 800, height: 600 } }],
+    ['16:9', { viewport: { width: 960, height: 540 } }],
+    ['21:9', { viewport: { width: 1260, height: 540 } }],
+];
+let whole = true;
+for (const [name, options] of shapes) {
+    const page = await open(browser, `${server.url}?play=corner.script&pause=3`, options);
+    await waitFor(`${name}: not paused after frame 3`, 120, () => page.lines.includes('paused after frame 3'));
+    const path = join(work, `${name.replace(/[ :]/g, '-')}.png`);
+    await shoot(page, path, true);
+    const { holds, verdict } = checkScreen(check, path, 'whole');
+    whole &&= holds;
+    step(`${name}: ${verdict}`);
+    if (page.errors.length) fail(`${name}: errors on the console: ${page.errors}`);
+    await page.context().close();
+}
+if (!whole) fail('a shape does not show the whole picture');
+
+step('a round by touch on a phone held sideways');
+const page = await open(browser, `${server.url}?record&fps=20`, { viewport: { width: 844, height: 390 }, ...phone });
+const cdp = await page.context().newCDPSession(page);
+const events = () => page.lines.filter((line) => / (move|click) /.test(line));
+const sizes = () => page.lines.filter((line) => / size$/.test(line)).length;
+const box = await canvasBox(page);
+const at = (fx, fy) => [Math.round(box.x + fx * box.width), Math.round(box.y + fy * box.height)];
+const pixel = ([x, y]) => `${(x - box.x) * ratio} ${(y - box.y) * ratio}`;
+const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
+
+// What the game recorded of the pointer since the last look: exactly `want`, in order.
+let seen = 0;
+async function expectEvents(what, want) {
+    await frames(page, 1);
+    const got = events().slice(seen).map((line) => line.split(' ').slice(1).join(' '));
+    seen = events().length;
+    if (got.join(', ') !== want.join(', ')) fail(`${what}: recorded [${got.join(', ')}], expected [${want.join(', ')}]`);
+    step(`  ${what}: ${got.join(', ') || 'nothing'}`);
+}
+
+await waitForScreen(page, check, work, 'title-white', 60);
+
+step('full screen and back with taps on the page control, shown for touch');
+for (const wanted of [true, false]) {
+    const control = await page.locator('#fullscreen').boundingBox();
+    await page.touchscreen.tap(control.x + control.width / 2, control.y + control.height / 2);
+    await waitFor(`full screen ${wanted}`, 10, () => page.evaluate(() => document.fullscreenElement !== null).then((f) => f === wanted));
+}
+await expectEvents('the control\'s taps', []);
+
+const start = at(0.5, 0.4);
+await page.touchscreen.tap(...start);
+await expectEvents('the tap on the title', [`move ${pixel(start)}`, `click ${pixel(start)}`]);
+await waitForScreen(page, check, work, 'playing', 60);
+
+const first = at(0.3125, 0.547);
+await page.touchscreen.tap(...first);
+await expectEvents('a tap on the crowd', [`move ${pixel(first)}`, `click ${pixel(first)}`]);
+
+step('the WebGL context lost and given back');
+const before = await picture(page, check, work, 'before-loss');
+await loseContext(page);
+await waitFor('the game does not hear of the loss', 20, () => page.lines.some((line) => line.includes('context was lost')));
+const lostAt = (await gameStatus(page)).frames;
+await animationFrames(page, 30);
+const lost = await picture(page, check, work, 'lost');
+const waited = (await gameStatus(page)).frames - lostAt;
+await restoreContext(page);
+await waitFor('the context is not back', 20, () => page.lines.some((line) => line.includes('context is back')));
+await frames(page, 1);
+const restored = await picture(page, check, work, 'restored');
+if (!before.playing || lost.lit > 1 || !restored.playing || waited > 0)
+    fail(`the picture is not back by itself, or ${waited} frames ran without it`);
+
+const second = at(0.5, 0.586);
+const other = at(0.8, 0.3);
+await touch('touchStart', [second]);
+await frames(page, 1);
+await touch('touchStart', [second, other]);
+await touch('touchMove', [second, at(0.75, 0.25)]);
+await touch('touchEnd', []);
+await expectEvents('two fingers at once, the second not heard', [`move ${pixel(second)}`, `click ${pixel(second)}`]);
+
+const third = at(0.6875, 0.625);
+const corner = at(0.99, 0.08);
+await touch('touchStart', [third]);
+await frames(page, 1);
+const path = [0.25, 0.5, 0.75, 1].map((t) => [Math.round(third[0] + t * (corner[0] - third[0])), Math.round(third[1] + t * (corner[1] - third[1]))]);
+for (const point of path) {
+    await touch('touchMove', [point]);
+    await frames(page, 1);
+}
+await touch('touchEnd', []);
+await expectEvents('a drag to the top right, the marker following', [`move ${pixel(third)}`, `click ${pixel(third)}`, ...path.map((p) => `move ${pixel(p)}`)]);
+
+step('three fuses burning, the blasts, the score');
+await waitForScreen(page, check, work, 'fuses', 60);
+await waitForScreen(page, check, work, 'blasts', 180);
+await waitForScreen(page, check, work, 'score', 900);
+await page.touchscreen.tap(...start);
+await expectEvents('the tap that leaves the score', [`move ${pixel(start)}`, `click ${pixel(start)}`]);
+await waitForScreen(page, check, work, 'title-red', 60);
+
+step('the phone turned 100 times in two seconds');
+const [sizesBefore, linesBefore] = [sizes(), page.lines.length];
+await page.evaluate(() => {
+    window.resizes = 0;
+    addEventListener('resize', () => ++window.resizes);
+});
+// Each turn sent every 20 ms, without waiting for the page to take the one before.
+const turns = [];
+const begun = performance.now();
+for (let turn = 1; turn <= 100; ++turn) {
+    const [width, height] = turn % 2 ? [390, 844] : [844, 390];
+    turns.push(cdp.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 3, mobile: true }));
+    await new Promise((resolve) => setTimeout(resolve, Math.max(0, begun + turn * 20 - performance.now())));
+}
+const spent = (performance.now() - begun) / 1000;
+await Promise.all(turns);
+const resized = await page.evaluate(() => window.resizes);
+await waitFor('a size message for every resize', 60, () => sizes() === sizesBefore + resized);
+// The last shape is the landscape one: its canvas is 1560 x 1170.
+const windows = page.lines.slice(linesBefore).filter((line) => / window /.test(line)).map((line) => line.split(' ').slice(2).join('x'));
+if (windows.at(-1) !== '1560x1170' || windows.some((size) => size !== '1560x1170' && size !== '1170x877'))
+    fail(`the window sizes recorded: ${windows.join(', ')}`);
+const after = await canvasBox(page);
+if (after.width !== 520 || after.height !== 390) fail(`after the storm the canvas's box is ${JSON.stringify(after)}`);
+await waitForScreen(page, check, work, 'title-red', 60);
+if (page.errors.length) fail(`errors on the console: ${page.errors}`);
+await browser.close();
+server.close();
+
+const recording = join(work, 'touch.rec');
+writeFileSync(recording, recordingOf(page));
+const outcomes = page.lines.filter((line) => / outcome state 2 score [1-9][0-9]* explosions 3$/.test(line));
+const summary = replayNatively(native, data, recording, ['--size', '64x48']);
+if (outcomes.length !== 1 || !summary.includes('"outcomesChecked":1')) fail(`the round by touch does not replay natively: ${outcomes} ${summary}`);
+step(`passed: every shape whole; ${outcomes[0]} by touch, replayed natively: ${summary}; ${resized} resizes in `
+    + `${spent.toFixed(1)} s, each a size message`);
