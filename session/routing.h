@@ -3,9 +3,10 @@
 // The one routing layer between a platform shell and the game. Every front
 // end (the Win32 window, the SDL2 window, the headless replay) turns its own
 // events into exactly these calls, so the game sees the same inputs whatever
-// delivers them. Here too every routed event is recorded (--record), and a
-// recording plays back (--play), in place of the shell's own input until it
-// ends. All but the mouse routes need the OpenGL context current.
+// delivers them. Here too every routed event is recorded (--record), the
+// round under way is kept for sharing, and a recording plays back (--play),
+// in place of the shell's own input until it ends. All but the mouse routes
+// need the OpenGL context current.
 
 // The window exists, ScreenWidth and ScreenHeight hold its size and its
 // context is current: freed heap kept for reuse, clock to 0, render set-up,
@@ -17,6 +18,7 @@ void RouteCreate();
 void RouteSize();
 
 // One frame: RunFrame, then glFinish. The shell presents the buffer after.
+// A shared round's playback runs the frames before its round in the first.
 void RoutePaint();
 
 // Mouse in client pixels, with the size of the display it is mapped against.

@@ -2,12 +2,15 @@
 // Debian's chromium driven headless with WebGL through SwiftShader, the
 // page's console kept, and screenshots, taken with the game held still, read
 // by the native screen checker: a moment of the game lasts until it is seen.
-import { execFileSync } from 'node:child_process';
+import { execFile, execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, readFileSync, rmSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { extname, join, normalize } from 'node:path';
+import { promisify } from 'node:util';
 import { inflateRawSync } from 'node:zlib';
 import { chromium } from 'playwright-core';
+
+const run = promisify(execFile);
 
 export function fail(message) {
     console.log(`FAILED: ${message}`);
@@ -75,20 +78,19 @@ export function linkedRecording(link) {
     return inflateRawSync(Buffer.from(packed, 'base64')).toString();
 }
 
-// fusewalker-replay's summary of a recording replayed headless, or its failure.
-export function replayNatively(native, data, recording, args = []) {
+// fusewalker-replay's summary of a recording replayed headless, or its
+// failure; the browser's pages go on meanwhile.
+export async function replayNatively(native, data, recording, args = []) {
     try {
-        return execFileSync(join(native, 'tools/fusewalker-replay'), ['--data', data, '--script', recording, ...args],
-            { stdio: ['ignore', 'pipe', 'pipe'] }).toString().trim();
+        return (await run(join(native, 'tools/fusewalker-replay'), ['--data', data, '--script', recording, ...args])).stdout.trim();
     } catch (error) {
-        return `exit ${error.status}: ${error.stderr}`;
+        return `exit ${error.code}: ${error.stderr}`;
     }
 }
 
 // The page's console lines kept in page.lines, its errors in page.errors.
 export function listen(page) {
-    page.lines = [];
-    page.errors = [];
+    Object.assign(page, { lines: [], errors: [] });
     page.on('console', (message) => (message.type() === 'error' ? page.errors : page.lines).push(message.text()));
     page.on('pageerror', (error) => page.errors.push(String(error)));
     return page;

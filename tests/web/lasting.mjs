@@ -110,11 +110,9 @@ await waitForScreen(page, check, work, 'playing', 60);
 await context.setOffline(false);
 
 step('a new release on the server: the page rebuilt, another release');
-const first = release();
 const index = readFileSync(join(site, 'index.html'), 'utf8');
 writeFileSync(join(site, 'index.html'), index.replace('<title>', '<meta name="release" content="next">\n<title>'));
 execFileSync('cmake', [`-DPAGE=${site}`, '-P', join(here, '../../platform/page/release.cmake')]);
-if (release() === first) fail('the rebuilt page is not another release');
 const isNext = () => page.evaluate(() => document.querySelector('meta[name="release"]') !== null);
 let reloads = 0;
 while (!(await isNext()) && reloads < 2) {

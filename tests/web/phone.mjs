@@ -43,9 +43,8 @@ for (const [name, options] of shapes) {
     const path = join(work, `${name.replace(/[ :]/g, '-')}.png`);
     await shoot(page, path, true);
     const { holds, verdict } = checkScreen(check, path, 'whole');
-    whole &&= holds;
-    step(`${name}: ${verdict}`);
-    if (page.errors.length) fail(`${name}: errors on the console: ${page.errors}`);
+    whole &&= holds && !page.errors.length;
+    step(`${name}: ${verdict} ${page.errors}`);
     await page.context().close();
 }
 if (!whole) fail('a shape does not show the whole picture');
@@ -135,10 +134,7 @@ await waitForScreen(page, check, work, 'title-red', 60);
 
 step('the phone turned 100 times in two seconds');
 const [sizesBefore, linesBefore] = [sizes(), page.lines.length];
-await page.evaluate(() => {
-    window.resizes = 0;
-    addEventListener('resize', () => ++window.resizes);
-});
+await page.evaluate(() => addEventListener('resize', () => (window.resizes = (window.resizes ?? 0) + 1)));
 // Each turn sent every 20 ms, without waiting for the page to take the one before.
 const turns = [];
 const begun = performance.now();
@@ -149,7 +145,7 @@ for (let turn = 1; turn <= 100; ++turn) {
 }
 const spent = (performance.now() - begun) / 1000;
 await Promise.all(turns);
-const resized = await page.evaluate(() => window.resizes);
+const resized = await page.evaluate(() => window.resizes ?? 0);
 await waitFor('a size message for every resize', 60, () => sizes() === sizesBefore + resized);
 // The last shape is the landscape one: its canvas is 1560 x 1170.
 const windows = page.lines.slice(linesBefore).filter((line) => / window /.test(line)).map((line) => line.split(' ').slice(2).join('x'));
@@ -165,7 +161,7 @@ server.close();
 const recording = join(work, 'touch.rec');
 writeFileSync(recording, recordingOf(page));
 const outcomes = page.lines.filter((line) => / outcome state 2 score [1-9][0-9]* explosions 3$/.test(line));
-const summary = replayNatively(native, data, recording, ['--size', '64x48']);
+const summary = await replayNatively(native, data, recording, ['--size', '64x48']);
 if (outcomes.length !== 1 || !summary.includes('"outcomesChecked":1')) fail(`the round by touch does not replay natively: ${outcomes} ${summary}`);
 step(`passed: every shape whole; ${outcomes[0]} by touch, replayed natively: ${summary}; ${resized} resizes in `
     + `${spent.toFixed(1)} s, each a size message`);

@@ -4,12 +4,12 @@
 //    clicked (?record), shared from the score screen: the link, on the
 //    clipboard, replays verified in a fresh browser, where a click then plays;
 //  - on small pages, the third round of a session (three recorded natively,
-//    played in the page) opened alone replays to its score, unseen before
-//    its start, and natively frame for frame, only with the clock it
-//    inherits; its outcome altered in any one field is named in the page and
-//    natively; hostile links are refused, run nothing, and leave the game to
-//    play; a native recording dropped on the page, or made a link by
-//    fusewalker-replay --link, plays checked.
+//    played in the page: one cut short by a size message, one left on its
+//    score screen) opened alone replays to its score, unseen before its
+//    start, and natively frame for frame, only with the clock it inherits;
+//    its outcome altered in any one field is named, in the page and natively;
+//    hostile links are refused, run nothing, and leave the game to play; a
+//    native recording dropped, or made a link by --link, plays checked.
 //
 //   node share.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
 import { execFileSync } from 'node:child_process';
@@ -28,14 +28,13 @@ const here = new URL('.', import.meta.url).pathname;
 const replay = join(native, 'tools/fusewalker-replay');
 const small = { viewport: { width: 256, height: 192 } };
 const linkOf = (base, text) => `${base}#round=${deflateRawSync(Buffer.from(text)).toString('base64url')}`;
-execFileSync(replay, ['--data', data, '--frames', '2700', '--script', join(here, 'three_rounds.script'), '--record', join(site, 'three.rec')]);
+execFileSync(replay, ['--data', data, '--frames', '1900', '--script', join(here, 'three_rounds.script'), '--record', join(site, 'three.rec')]);
 execFileSync(replay, ['--data', data, '--size', '256x192', '--frames', '800', '--script', join(here, '../replay/round.script'),
     '--record', join(site, 'round.rec')]);
 const server = await serve(site);
 const browser = await launch();
 
-// The round shared: the link from the page's control, and what its opening in
-// a fresh browser has said once the replay has played.
+// The link from the page's control; its replay in a fresh browser, its score checked.
 async function share(page) {
     await waitFor('the share control on the score screen', 10, () => page.locator('#share-round').isVisible());
     await page.locator('#share-round').click();
@@ -50,166 +49,165 @@ async function view(link, options, score) {
     return viewer;
 }
 
-const [width, height] = [720, 360];
-const page = await open(browser, `${server.url}?record&fps=20`, {
-    viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'],
-});
-const recorded = (pattern) => page.lines.filter((line) => pattern.test(line));
-// A place on the canvas, by its share of the canvas's width and height: the
-// page's point, and the canvas pixel the game must be given.
-const at = (fx, fy) => [Math.round(box.x + fx * box.width), Math.round(box.y + fy * box.height)];
-const pixel = ([x, y]) => [Math.floor((x - box.x) * canvas[0] / box.width), Math.floor((y - box.y) * canvas[1] / box.height)];
+// The two run side by side: a round at 20 frames a second leaves time to spare.
+async function liveRound() {
+    const [width, height] = [720, 360];
+    const page = await open(browser, `${server.url}?record&fps=20`, { viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'] });
+    const recorded = (pattern) => page.lines.filter((line) => pattern.test(line));
+    // A place on the canvas, by its share of the canvas's width and height: the
+    // page's point, and the canvas pixel the game must be given.
+    const at = (fx, fy) => [Math.round(box.x + fx * box.width), Math.round(box.y + fy * box.height)];
+    const pixel = ([x, y]) => [Math.floor((x - box.x) * canvas[0] / box.width), Math.floor((y - box.y) * canvas[1] / box.height)];
 
-step(`a round played with the mouse on a page of ${width} x ${height}`);
-await waitForScreen(page, check, work, 'title-white', 60);
-const box = await canvasBox(page);
-const canvas = await page.evaluate(() => [document.getElementById('canvas').width, document.getElementById('canvas').height]);
+    step(`a round played with the mouse on a page of ${width} x ${height}`);
+    await waitForScreen(page, check, work, 'title-white', 60);
+    const box = await canvasBox(page);
+    const canvas = await page.evaluate(() => [document.getElementById('canvas').width, document.getElementById('canvas').height]);
 
-// The pointer going round the crowd as a player's does, moving in every frame.
-async function wander(seconds) {
-    const end = performance.now() + seconds * 1000;
-    for (let t = 0; performance.now() < end; t += 0.15) {
+    await page.mouse.click(...at(0.5, 0.39));
+    await waitForScreen(page, check, work, 'playing', 60);
+    // Three people in the crowd, each click taken by a frame of its own: two
+    // presses before one frame would be one click.
+    const spots = [[0.3125, 0.547], [0.5, 0.586], [0.6875, 0.625]].map(([fx, fy]) => at(fx, fy));
+    for (const spot of spots) {
+        await page.mouse.move(...spot, { steps: 10 });
+        await page.mouse.click(...spot);
+        await frames(page, 1);
+    }
+    // Up to the right, so the marker's lines cross no label; then round the
+    // crowd for 15 s, moving in every frame as a player's pointer does; at rest again.
+    await page.mouse.move(...at(0.996, 0.078));
+    await waitForScreen(page, check, work, 'fuses', 30);
+    for (let t = 0, end = performance.now() + 15000; performance.now() < end; t += 0.15) {
         await page.mouse.move(...at(0.5 + 0.3 * Math.cos(t), 0.45 + 0.2 * Math.sin(t)));
         await new Promise((resolve) => setTimeout(resolve, 30));
     }
-}
+    await page.mouse.move(...at(0.996, 0.078));
+    await waitForScreen(page, check, work, 'blasts', 120);
+    await waitForScreen(page, check, work, 'score', 600);
+    const ending = recorded(/ outcome state 2 score [1-9][0-9]* explosions 3$/)[0];
+    if (!ending) fail(`no round ended on a score above 0 after three blasts: ${recorded(/ outcome /)}`);
+    const score = ending.split(' ')[5];
 
-await page.mouse.click(...at(0.5, 0.39));
-await waitForScreen(page, check, work, 'playing', 60);
-// Three people in the crowd, each click taken by a frame of its own: two
-// presses before one frame would be one click.
-const spots = [[0.3125, 0.547], [0.5, 0.586], [0.6875, 0.625]].map(([fx, fy]) => at(fx, fy));
-for (const spot of spots) {
-    await page.mouse.move(...spot, { steps: 10 });
-    await page.mouse.click(...spot);
-    await frames(page, 1);
-}
-// Up to the right, so the marker's lines cross no label; then going round
-// while the fuses burn down and the bodies fly, and at rest again.
-await page.mouse.move(...at(0.996, 0.078));
-await waitForScreen(page, check, work, 'fuses', 30);
-await wander(15);
-await page.mouse.move(...at(0.996, 0.078));
-await waitForScreen(page, check, work, 'blasts', 120);
-await waitForScreen(page, check, work, 'score', 600);
-const ending = recorded(/ outcome state 2 score [1-9][0-9]* explosions 3$/)[0];
-if (!ending) fail(`no round ended on a score above 0 after three blasts: ${recorded(/ outcome /)}`);
-const score = ending.split(' ')[5];
+    step('the round shared');
+    if (await page.locator('#best').textContent() !== `Best: ${score}`) fail(`no "Best: ${score}" after a first round of ${score}`);
+    const link = await share(page);
+    const copied = await page.evaluate(() => navigator.clipboard.readText());
+    if (copied !== link || !link.startsWith(`${server.url}#round=`)) fail(`the clipboard holds "${copied}", the link is ${link}`);
+    step(`  the link is ${link.length} characters long`);
+    if (link.length > 8192) fail('the link is longer than 8 KB');
+    if (recorded(/ click /).length !== 4) fail(`the share control's click reached the game: ${recorded(/ click /)}`);
 
-step('the round shared');
-if (await page.locator('#best').textContent() !== `Best: ${score}`) fail(`no "Best: ${score}" after a first round of ${score}`);
-const link = await share(page);
-const copied = await page.evaluate(() => navigator.clipboard.readText());
-if (copied !== link || !link.startsWith(`${server.url}#round=`)) fail(`the clipboard holds "${copied}", the link is ${link}`);
-step(`  the link is ${link.length} characters long`);
-if (link.length > 8192) fail('the link is longer than 8 KB');
-if (recorded(/ click /).length !== 4) fail(`the share control's click reached the game: ${recorded(/ click /)}`);
-
-step('the link opened in a fresh browser');
-const viewer = await view(link, { viewport: { width, height } }, score);
-const verdict = await viewer.locator('#replay').textContent();
-if (verdict !== `Replay verified: score ${score}.`) fail(`the viewer reads "${verdict}"`);
-step(`  the viewer reads "${verdict}"; a click there goes to the title, another plays`);
-for (const screen of ['title-red', 'playing']) {
-    await viewer.mouse.click(width / 2, height / 2);
-    await waitForScreen(viewer, check, work, screen, 60);
-}
-const unmapped = spots.filter((spot) => !recorded(new RegExp(` click ${pixel(spot).join(' ')}$`)).length);
-if (unmapped.length || !recorded(new RegExp(` display ${canvas.join(' ')}$`)).length || page.errors.length)
-    fail(`clicks not recorded at their canvas pixels (${unmapped}): ${recorded(/ (click|display) /)} ${page.errors}`);
-await page.context().close();
-await viewer.context().close();
-
-step('three rounds recorded natively, played in the page');
-const third = readFileSync(join(site, 'three.rec'), 'utf8').match(/^[0-9]+ outcome state 2 score [0-9]+ explosions 3$/gm)[2];
-const session = await open(browser, `${server.url}?play=three.rec`, small);
-await waitFor('no summary of the three rounds', 300, () => summaryOf(session));
-const thirdLink = await share(session);
-const shared = linkedRecording(thirdLink);
-const start = Number(shared.match(/^from ([0-9]+)$/m)[1]);
-if (!shared.endsWith(`${third}\n`) || start < 1600) fail(`the link does not hold the third round alone: ${shared}`);
-
-step(`the third round, from frame ${start}, opened alone`);
-const thirdScore = third.split(' ')[5];
-const alone = await view(thirdLink, small, thirdScore);
-const first = Number(alone.lines.map((line) => line.match(/frames shown from ([0-9]+)$/)).find(Boolean)?.[1]);
-if (first !== start) fail(`the viewer was shown frames from ${first}`);
-step(`  frames shown from ${first}; ${summaryOf(alone)}`);
-// Natively, frame for frame as in the session: the round's first title
-// frame (in the colour the rounds before left), its first playing frame (the
-// marker's), a frame of its falls. The same lines from frame 0, with another
-// clock for the crowd's sway, end otherwise.
-writeFileSync(join(work, 'third.rec'), shared);
-const shown = [start, start + 10, start + 300];
-const pictures = (recording, out) => replayNatively(native, data, recording, ['--png-at', shown.join(','), '--out', join(work, out)]);
-pictures(join(site, 'three.rec'), 'session');
-const natively = pictures(join(work, 'third.rec'), 'alone');
-const differing = shown.filter((f) => !readFileSync(join(work, `session/frame-${f}.png`)).equals(readFileSync(join(work, `alone/frame-${f}.png`))));
-if (!natively.includes(`"score":${thirdScore},`) || !natively.includes('"outcomesChecked":1') || differing.length)
-    fail(`natively: ${natively}; frames that differ from the session's: ${differing}`);
-writeFileSync(join(work, 'moved.rec'), shared.replace(/^from .*\n/m, '').replace(/^([0-9]+) (.*)$/gm,
-    (line, frame, rest) => (frame >= start ? `${frame - start} ${rest}` : '# before')));
-const moved = replayNatively(native, data, join(work, 'moved.rec'), ['--size', '64x48']);
-step(`  natively: frames ${shown} as in the session; from frame 0: ${moved.split('\n')[0]}`);
-if (!moved.startsWith('exit 3')) fail('the clock the round inherits made no difference');
-
-step('the link altered in one field of its outcome');
-const [frame] = third.split(' ');
-for (const [field, altered] of [['score', third.replace(` score ${thirdScore} `, ` score ${Number(thirdScore) + 1} `)],
-    ['screen', third.replace(' state 2 ', ' state 1 ')], ['blasts', third.replace(' explosions 3', ' explosions 2')]]) {
-    const text = shared.replace(third, altered);
-    writeFileSync(join(work, `altered-${field}.rec`), text);
-    const nativeVerdict = replayNatively(native, data, join(work, `altered-${field}.rec`), ['--size', '64x48']);
-    const page = await open(browser, linkOf(server.url, text), small);
-    await waitFor(`no verdict on the altered ${field}`, 300, () => page.errors.length);
-    await waitFor(`no words on the altered ${field}`, 20, () => page.locator('#replay').textContent().then((t) => t.includes('does not')));
-    const words = await page.locator('#replay').textContent();
-    step(`  ${field}: "${words}"; natively: ${nativeVerdict.split('\n')[0]}`);
-    if (!words.includes(`frame ${frame} differs`) || !page.errors[0].includes(`frame ${frame} differs from the recording`) ||
-        !nativeVerdict.startsWith('exit 3') || !nativeVerdict.includes(`frame ${frame} differs`))
-        fail(`the altered ${field} is not named: ${page.errors}`);
+    step('the link opened in a fresh browser');
+    const viewer = await view(link, { viewport: { width, height } }, score);
+    const verdict = await viewer.locator('#replay').textContent();
+    if (verdict !== `Replay verified: score ${score}.`) fail(`the viewer reads "${verdict}"`);
+    step(`  the viewer reads "${verdict}"; a click there goes to the title, another plays`);
+    for (const screen of ['title-red', 'playing']) {
+        await viewer.mouse.click(width / 2, height / 2);
+        await waitForScreen(viewer, check, work, screen, 60);
+    }
+    const unmapped = spots.filter((spot) => !recorded(new RegExp(` click ${pixel(spot).join(' ')}$`)).length);
+    if (unmapped.length || !recorded(new RegExp(` display ${canvas.join(' ')}$`)).length || page.errors.length)
+        fail(`clicks not recorded at their canvas pixels (${unmapped}): ${recorded(/ (click|display) /)} ${page.errors}`);
     await page.context().close();
+    await viewer.context().close();
 }
 
-step('hostile links');
-const bomb = deflateRawSync(Buffer.alloc(64 << 20, 'a')).toString('base64url');
-const hostile = [
-    ['not base64url', '#round=%3Cscript%3E', 'not base64url'],
-    ['empty', '#round=', 'holds no round'],
-    ['not DEFLATE', `#round=${Buffer.from('not deflate at all').toString('base64url')}`, 'does not unpack'],
-    ['cut short', `#round=${thirdLink.split('#round=')[1].slice(0, 40)}`, 'does not unpack'],
-    ['a bomb of 64 MB', `#round=${bomb}`, 'larger than 1 MB'],
-    ['not a recording', linkOf('', '<img src=x onerror="window.ran=1">\n'), 'cannot be played'],
-];
-for (const [what, fragment, words] of hostile) {
-    const page = await open(browser, server.url + fragment, small);
-    await waitFor(`${what}: nothing said`, 60, () => page.locator('#notice').isVisible());
-    const notice = await page.locator('#notice').textContent();
-    // Below the page's words, which a click would put away.
-    await page.mouse.click(200, 160);
-    await waitFor(`${what}: the game does not play after`, 60, () => gameStatus(page).then((s) => s?.state === 1));
-    step(`  ${what}: "${notice}"; console: ${page.errors.length} line(s)`);
-    if (!notice.includes(words) || page.errors.length === 0 || page.errors.some((line) => !line.includes('fusewalker'))
-        || await page.evaluate(() => window.ran)) fail(`${what}: ${page.errors}`);
-    await page.context().close();
+async function sharedSession() {
+    step('three rounds recorded natively, played in the page');
+    const third = readFileSync(join(site, 'three.rec'), 'utf8').match(/^[0-9]+ outcome state 2 score [0-9]+ explosions 3$/gm)[1];
+    const session = await open(browser, `${server.url}?play=three.rec`, small);
+    await waitFor('no summary of the three rounds', 300, () => summaryOf(session));
+    const thirdLink = await share(session);
+    const shared = linkedRecording(thirdLink);
+    const start = Number(shared.match(/^from ([0-9]+)$/m)[1]);
+    if (!shared.endsWith(`${third}\n`) || start !== 951) fail(`the link does not hold the third round alone: ${shared}`);
+
+    step(`the third round, from frame ${start}, opened alone`);
+    const thirdScore = third.split(' ')[5];
+    const alone = await view(thirdLink, small, thirdScore);
+    const first = Number(alone.lines.map((line) => line.match(/frames shown from ([0-9]+)$/)).find(Boolean)?.[1]);
+    if (first !== start) fail(`the viewer was shown frames from ${first}`);
+    step(`  frames shown from ${first}; ${summaryOf(alone)}`);
+    // Natively, frame for frame as in the session: the round's first title
+    // frame (in the colour the rounds before left), its first playing frame (the
+    // marker's), a frame of its falls. The same lines from frame 0, with another
+    // clock for the crowd's sway, end otherwise.
+    writeFileSync(join(work, 'third.rec'), shared);
+    const shown = [start, start + 10, start + 300];
+    const pictures = (recording, out) => replayNatively(native, data, recording, ['--png-at', shown.join(','), '--out', join(work, out)]);
+    await pictures(join(site, 'three.rec'), 'session');
+    const natively = await pictures(join(work, 'third.rec'), 'alone');
+    const differing = shown.filter((f) => !readFileSync(join(work, `session/frame-${f}.png`)).equals(readFileSync(join(work, `alone/frame-${f}.png`))));
+    if (!natively.includes(`"score":${thirdScore},`) || !natively.includes('"outcomesChecked":1') || differing.length)
+        fail(`natively: ${natively}; frames that differ from the session's: ${differing}`);
+    writeFileSync(join(work, 'moved.rec'), shared.replace(/^from .*\n/m, '').replace(/^([0-9]+) (.*)$/gm,
+        (line, frame, rest) => (frame >= start ? `${frame - start} ${rest}` : '# before')));
+    const moved = await replayNatively(native, data, join(work, 'moved.rec'), ['--size', '64x48']);
+    step(`  natively: frames ${shown} as in the session; from frame 0: ${moved.split('\n')[0]}`);
+    if (!moved.startsWith('exit 3')) fail('the clock the round inherits made no difference');
+
+    step('the link altered in one field of its outcome, each played side by side');
+    const [frame] = third.split(' ');
+    await Promise.all([['score', third.replace(` score ${thirdScore} `, ` score ${Number(thirdScore) + 1} `)],
+        ['screen', third.replace(' state 2 ', ' state 1 ')], ['blasts', third.replace(' explosions 3', ' explosions 2')]].map(async ([field, altered]) => {
+        const text = shared.replace(third, altered);
+        writeFileSync(join(work, `altered-${field}.rec`), text);
+        const nativeVerdict = await replayNatively(native, data, join(work, `altered-${field}.rec`), ['--size', '64x48']);
+        const page = await open(browser, linkOf(server.url, text), small);
+        await waitFor(`no verdict on the altered ${field}`, 300, () => page.errors.length);
+        await waitFor(`no words on the altered ${field}`, 20, () => page.locator('#replay').textContent().then((t) => t.includes('does not')));
+        const words = await page.locator('#replay').textContent();
+        step(`  ${field}: "${words}"; natively: ${nativeVerdict.split('\n')[0]}`);
+        if (!words.includes(`frame ${frame} differs`) || !page.errors[0].includes(`frame ${frame} differs from the recording`) ||
+            !nativeVerdict.startsWith('exit 3') || !nativeVerdict.includes(`frame ${frame} differs`))
+            fail(`the altered ${field} is not named: ${page.errors}`);
+        await page.context().close();
+    }));
+
+    step('hostile links');
+    const bomb = deflateRawSync(Buffer.alloc(64 << 20, 'a')).toString('base64url');
+    const hostile = [
+        ['not base64url', '#round=%3Cscript%3E', 'not base64url'],
+        ['empty', '#round=', 'holds no round'],
+        ['not DEFLATE', `#round=${Buffer.from('not deflate at all').toString('base64url')}`, 'does not unpack'],
+        ['cut short', `#round=${thirdLink.split('#round=')[1].slice(0, 40)}`, 'does not unpack'],
+        ['a bomb of 64 MB', `#round=${bomb}`, 'larger than 1 MB'],
+        ['not a recording', linkOf('', '<img src=x onerror="window.ran=1">\n'), 'cannot be played'],
+    ];
+    for (const [what, fragment, words] of hostile) {
+        const page = await open(browser, server.url + fragment, small);
+        await waitFor(`${what}: nothing said`, 60, () => page.locator('#notice').isVisible());
+        const notice = await page.locator('#notice').textContent();
+        // Below the page's words, which a click would put away.
+        await page.mouse.click(200, 160);
+        await waitFor(`${what}: the game does not play after`, 60, () => gameStatus(page).then((s) => s?.state === 1));
+        step(`  ${what}: "${notice}"; console: ${page.errors.length} line(s)`);
+        if (!notice.includes(words) || page.errors.length === 0 || page.errors.some((line) => !line.includes('fusewalker'))
+            || await page.evaluate(() => window.ran)) fail(`${what}: ${page.errors}`);
+        await page.context().close();
+    }
+
+    step('a native recording dropped on the page');
+    const dropped = await open(browser, server.url, small);
+    await dropped.evaluate((text) => {
+        const transfer = new DataTransfer();
+        transfer.items.add(new File([text], 'round.rec'));
+        document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+    }, readFileSync(join(site, 'round.rec'), 'utf8'));
+    step('the replay tool\'s link for the native recording');
+    const toolLink = execFileSync(replay, ['--script', join(site, 'round.rec'), '--link', `${server.url}?ignored`]).toString().trim();
+    const linked = await open(browser, toolLink, small);
+    for (const [what, page] of [['dropped', dropped], ['linked', linked]]) {
+        await waitFor(`${what}: no summary`, 300, () => summaryOf(page));
+        step(`  ${what}: ${summaryOf(page)}`);
+        if (!summaryOf(page).includes('"outcomesChecked":2') || page.errors.length) fail(`${what}: ${page.errors}`);
+    }
+    if (!toolLink.startsWith(`${server.url}#round=`)) fail(`the tool's link is not on the page's address: ${toolLink}`);
 }
 
-step('a native recording dropped on the page');
-const dropped = await open(browser, server.url, small);
-await dropped.evaluate((text) => {
-    const transfer = new DataTransfer();
-    transfer.items.add(new File([text], 'round.rec'));
-    document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-}, readFileSync(join(site, 'round.rec'), 'utf8'));
-step('the replay tool\'s link for the native recording');
-const toolLink = execFileSync(replay, ['--script', join(site, 'round.rec'), '--link', `${server.url}?ignored`]).toString().trim();
-const linked = await open(browser, toolLink, small);
-for (const [what, page] of [['dropped', dropped], ['linked', linked]]) {
-    await waitFor(`${what}: no summary`, 300, () => summaryOf(page));
-    step(`  ${what}: ${summaryOf(page)}`);
-    if (!summaryOf(page).includes('"outcomesChecked":2') || page.errors.length) fail(`${what}: ${page.errors}`);
-}
-if (!toolLink.startsWith(`${server.url}#round=`)) fail(`the tool's link is not on the page's address: ${toolLink}`);
+await Promise.all([liveRound(), sharedSession()]);
 await browser.close();
 server.close();
 step('passed: the third round replays alone, altered outcomes are named, hostile links refused, recordings played');
