@@ -125,9 +125,8 @@ for (const point of path) {
 await touch('touchEnd', []);
 await expectEvents('a drag to the top right, the marker following', [`move ${pixel(third)}`, `click ${pixel(third)}`, ...path.map((p) => `move ${pixel(p)}`)]);
 
-step('three fuses burning, the blasts, the score');
-await waitForScreen(page, check, work, 'fuses', 60);
-await waitForScreen(page, check, work, 'blasts', 180);
+// The fuses and the blasts pass; the score screen lasts until a tap.
+step('the score');
 await waitForScreen(page, check, work, 'score', 900);
 await page.touchscreen.tap(...start);
 await expectEvents('the tap that leaves the score', [`move ${pixel(start)}`, `click ${pixel(start)}`]);
