@@ -44,6 +44,8 @@ async function share(page) {
 async function view(link, options, score) {
     const viewer = await open(browser, link, options);
     await waitFor('no summary of the shared round', 300, () => summaryOf(viewer));
+    // The page's words follow in its next animation frame.
+    await waitFor('no verdict in the page', 20, () => viewer.locator('#replay').textContent().then((t) => !t.startsWith('Replay:')));
     if (!summaryOf(viewer).includes(`"score":${score},`) || !summaryOf(viewer).includes('"outcomesChecked":1') || viewer.errors.length)
         fail(`the shared round does not replay to its score ${score}: ${summaryOf(viewer)} ${viewer.errors}`);
     return viewer;
