@@ -179,9 +179,10 @@ async function sharedSession() {
         const page = await open(browser, server.url + fragment, small);
         await waitFor(`${what}: nothing said`, 60, () => page.locator('#notice').isVisible());
         const notice = await page.locator('#notice').textContent();
-        // Below the page's words, which a click would put away.
+        // Once the game runs (the words may come first), a click below them.
+        await waitFor(`${what}: the game does not run`, 60, () => gameStatus(page).then((s) => s?.frames > 0));
         await page.mouse.click(200, 160);
-        await waitFor(`${what}: the game does not play after`, 60, () => gameStatus(page).then((s) => s?.state === 1));
+        await waitFor(`${what}: the game does not play`, 60, () => gameStatus(page).then((s) => s?.state === 1));
         step(`  ${what}: "${notice}"; console: ${page.errors.length} line(s)`);
         if (!notice.includes(words) || page.errors.length === 0 || page.errors.some((line) => !line.includes('fusewalker'))
             || await page.evaluate(() => window.ran)) fail(`${what}: ${page.errors}`);
