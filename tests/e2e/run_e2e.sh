@@ -97,9 +97,9 @@ wait_for_frames 1 30
 step "three fuses burning"
 wait_for_screen fuses 60
 step "waiting for the blasts"
-wait_for_screen blasts 120
+wait_for_screen blasts 300
 step "waiting for the falls to end and the score"
-wait_for_screen score 300
+wait_for_screen score 900
 step "click to leave the score screen"
 xdotool click 1
 wait_for_screen title-red 60
@@ -117,7 +117,7 @@ tr -d '\r' <"$record" | grep -Eq '^[0-9]+ outcome state 2 score [1-9][0-9]* expl
 
 step "playing the recording back in the game, as fast as it draws"
 start_game "$work/empty" playback.log "${game[@]}" --play round.rec --window 64x48 --fps 0
-poll 120 "no summary of the played recording" "$game_pid" grep -qs '"outcomesChecked":2' "$work/playback.log"
+poll 600 "no summary of the played recording" "$game_pid" grep -qs '"outcomesChecked":2' "$work/playback.log"
 close_game
 
 step "passed: title, play, three fuses, blasts, score and title again; exit code 1; the recording replays, and plays in the game"
