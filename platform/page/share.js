@@ -11,6 +11,9 @@
     var MostBytes = 1 << 20;
     var BestKey = 'fusewalker.best';
     var address = location.origin + location.pathname;
+    // Browsers from before 2023 have WebGL 2 but cannot pack or unpack a round.
+    var CanPack = typeof CompressionStream !== 'undefined' && typeof DecompressionStream !== 'undefined';
+    var TooOld = 'This browser cannot unpack a shared round: try a newer one.';
 
     function $(id) {
         return document.getElementById(id);
@@ -43,6 +46,8 @@
     async function unpack(text) {
         if (text === '')
             throw new Error('This link holds no round.');
+        if (!CanPack)
+            throw new Error(TooOld);
         if (!/^[A-Za-z0-9_-]*$/.test(text) || text.length % 4 === 1)
             throw new Error('This link\'s round is damaged: it is not base64url.');
         var stream = new Blob([fromBase64Url(text)]).stream().pipeThrough(new DecompressionStream('deflate-raw'));
@@ -79,8 +84,8 @@
     // A recording file, from a drop or the page's control, is opened as the
     // link for it: the page starts again and plays it.
     async function openFile(file) {
-        if (file.size > MostBytes) {
-            pageProblem('This recording is larger than 1 MB: it is not played.');
+        if (file.size > MostBytes || !CanPack) {
+            pageProblem(CanPack ? 'This recording is larger than 1 MB: it is not played.' : TooOld);
             return;
         }
         var packed = await pack(new Uint8Array(await file.arrayBuffer()));
@@ -150,7 +155,7 @@
             if (score && !status.roundPlayedBack)
                 keepBest(status.score);
             $('best').textContent = best() ? 'Best: ' + best() : '';
-            $('share').hidden = !score;
+            $('share').hidden = !score || !CanPack;
             $('share-round').textContent = 'Share this round';
             $('link').hidden = true;
         }
