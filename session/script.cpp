@@ -1,11 +1,13 @@
 #include "session/script.h"
 
+#include "session/script_limits.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
-#include <sstream>
+#include <string_view>
 
 namespace {
 
@@ -38,14 +40,22 @@ std::string Quoted(const std::string& word)
     return shown + "\"";
 }
 
-std::vector<std::string> Words(const std::string& line)
+bool Space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+// The words of one line, into `words` (cleared first).
+void Words(std::string_view line, std::vector<std::string>* words)
 {
-    std::istringstream in(line);
-    std::vector<std::string> words;
-    std::string word;
-    while (in >> word)
-        words.push_back(word);
-    return words;
+    words->clear();
+    for (size_t at = 0; at < line.size();) {
+        while (at < line.size() && Space(line[at]))
+            ++at;
+        size_t end = at;
+        while (end < line.size() && !Space(line[end]))
+            ++end;
+        if (end > at)
+            words->emplace_back(line.substr(at, end - at));
+        at = end;
+    }
 }
 
 std::string Range(long low, long high) { return "from " + std::to_string(low) + " to " + std::to_string(high); }
@@ -137,30 +147,34 @@ std::string ReadHeading(const std::vector<std::string>& words, Script* script)
 ScriptParse ParseScript(const std::string& text)
 {
     ScriptParse result;
-    std::istringstream in(text);
-    std::string line;
+    ScriptLimitState limits;
+    std::vector<std::string> words;
     int lineNumber = 0;
-    while (std::getline(in, line)) {
+    std::string problem;
+    for (size_t at = 0; at < text.size() && problem.empty();) {
+        size_t end = std::min(text.find('\n', at), text.size());
         ++lineNumber;
-        std::vector<std::string> words = Words(line);
+        Words(std::string_view(text).substr(at, end - at), &words);
+        at = end + 1;
         if (words.empty() || words[0][0] == '#')
             continue;
-        std::string problem;
         if (IsHeading(words[0])) {
             problem = ReadHeading(words, &result.script);
-        } else {
-            ScriptLine event;
-            problem = ReadEvent(words, &event);
-            result.script.lines.push_back(event);
+            continue;
         }
-        if (!problem.empty()) {
-            result.script = Script();
-            result.error = "line " + std::to_string(lineNumber) + ": " + problem;
-            return result;
-        }
+        ScriptLine event;
+        problem = ReadEvent(words, &event);
+        if (problem.empty())
+            problem = CheckScriptLine(result.script, event, &limits);
+        result.script.lines.push_back(event);
     }
-    std::stable_sort(result.script.lines.begin(), result.script.lines.end(),
-                     [](const ScriptLine& a, const ScriptLine& b) { return a.frame < b.frame; });
+    if (problem.empty())
+        problem = CheckScriptEnd(result.script, limits);
+    if (!problem.empty()) {
+        result.script = Script();
+        result.error = "line " + std::to_string(lineNumber) + ": " + problem;
+        return result;
+    }
     result.ok = true;
     return result;
 }

@@ -19,7 +19,8 @@
 //   F outcome state S score P explosions E
 //                          after frame F the game stood so; a replay checks it
 //
-// The three lines without a frame come first, once each at most.
+// The three lines without a frame come first, once each at most; the rest
+// come in frame order, within the limits of session/script_limits.h.
 
 // Frame numbers run from 0 to this: far beyond any round, and small enough
 // that no count of frames overflows.
@@ -45,7 +46,7 @@ struct Script {
     int windowHeight = 0;
     int pace = -1; // -1: no pace line
     long from = 0; // 0: no from line
-    std::vector<ScriptLine> lines; // by frame, in file order within a frame
+    std::vector<ScriptLine> lines; // in file order, which is frame order
 };
 
 struct ScriptParse {

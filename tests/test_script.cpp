@@ -11,15 +11,14 @@
 #include "session/script.h"
 #include "world/globals.h"
 
-TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
+TEST(Script, EveryKindOfLineReadsBackAsWritten)
 {
-    ScriptParse parse = ParseScript("# a recording\npace 50\nwindow 320 240\r\nfrom 3\n\n9 click 10 20\n  # indented comment\n"
-                                    "3 move -32768 32767\n9   size  \n3 display 1 8192\n9 window 640 480\n"
+    ScriptParse parse = ParseScript("# a recording\npace 50\nwindow 320 240\r\nfrom 3\n\n3 move -32768 32767\n"
+                                    "  # indented comment\n3 display 1 8192\n9 click 10 20\n9   size  \n9 window 640 480\n"
                                     "12 outcome state 2 score 2147483647 explosions 3\n");
     ASSERT_TRUE(parse.ok) << parse.error;
     EXPECT_TRUE(parse.script.pace == 50 && parse.script.windowWidth == 320 && parse.script.windowHeight == 240 &&
                 parse.script.from == 3);
-    // By frame, in file order within a frame; each line is what it was.
     const std::string want = "pace 50\nwindow 320 240\nfrom 3\n3 move -32768 32767\n3 display 1 8192\n9 click 10 20\n"
                              "9 size\n9 window 640 480\n12 outcome state 2 score 2147483647 explosions 3\n";
     EXPECT_EQ(FormatScript(parse.script), want);
@@ -35,10 +34,14 @@ TEST(Script, EveryKindOfLineReadsBackAsWrittenInFrameOrder)
 
 TEST(Script, MalformedLinesAreRefusedNamingTheLine)
 {
-    const struct {
-        const char* text;
-        const char* error;
-    } cases[] = {
+    // Lines by the frame, each case's text and the start of its error.
+    auto lines = [](int count, const std::string& line) {
+        std::string text;
+        for (int i = 0; i < count; ++i)
+            text += line + "\n";
+        return text;
+    };
+    const std::pair<std::string, std::string> cases[] = {
         {"0 click 1 2\nhello\n", "line 2: frame number"}, {"-1 move 1 2\n", "line 1: frame number"},
         {"# fine\n\n0 click 1\n", "line 3:"},              {"0 click 1 2 3\n", "line 1:"},
         {"0 move 1.5 2\n", "line 1:"},                     {"0 move 40000 2\n", "line 1:"},
@@ -51,13 +54,30 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
         {"0 size\nwindow 5 5\n", "line 2: \"window\" must come before"}, {"window 5\n", "line 1:"},
         {"from 0\n", "line 1: \"from\" takes"},          {"from 3\nfrom 4\n", "line 2: a second"},
         {"1 size\nfrom 4\n", "line 2: \"from\" must come before"},
+        // What no recording of a round holds.
+        {"9 click 10 20\n3 move 1 1\n", "line 2: frame 3 comes after frame 9"},
+        {lines(1000, "7 move 1 1") + "7 click 1 1\n", "line 1001: more than 1000 lines for frame 7"},
+        {lines(64, "7 size") + "7 size\n", "line 65: more than 64 size messages in frame 7"},
+        {"pace 2\n7200 move 1 1\n14401 move 1 1\n", "line 3: frame 14401 is more than 60 minutes"},
+        {"100000000 size\n", "line 1: frame 100000000 is more than 60 minutes of frames (3600000) after frame 0"},
+        {"from 9\n0 click 0 0\n2 size\n2 size\n", "line 4: frame 2 comes before \"from 9\""},
+        {"from 9\n0 click 1 0\n2 size\n", "line 2:"},        {"from 9\n2 size\n", "line 2:"},
+        {"from 9\n0 click 0 0\n9 click 1 1\n", "line 3: \"0 click 0 0\" before \"from 9\" is not followed"},
+        {"from 5000000\n0 click 0 0\n", "line 2: \"0 click 0 0\" before"}, {"from 1\n0 click 0 0\n", "line 2:"},
+        {"from 5\n3600006 size\n", "line 2: frame 3600006 is more than 60 minutes of frames (3600000) after frame 5"},
     };
-    for (const auto& c : cases) {
-        ScriptParse parse = ParseScript(c.text);
-        EXPECT_FALSE(parse.ok) << c.text;
-        EXPECT_EQ(parse.error.rfind(c.error, 0), 0u) << c.text << " gave: " << parse.error;
+    for (const auto& [text, error] : cases) {
+        ScriptParse parse = ParseScript(text);
+        EXPECT_FALSE(parse.ok) << text;
+        EXPECT_EQ(parse.error.rfind(error, 0), 0u) << text.substr(0, 80) << " gave: " << parse.error;
         EXPECT_TRUE(parse.script.lines.empty()) << "a refused script delivers nothing";
     }
+    // Each limit's edge is a recording's, and a shared round's carried lines.
+    for (const std::string& text :
+         std::vector<std::string>{lines(1000, "7 move 1 1"), lines(64, "7 size"), "pace 2\n7200 move 1 1\n14400 move 1 1\n",
+          "from 9\n0 click 0 0\n2 size\n9 size\n", "from 2\n0 click 0 0\n2 size\n2 size\n",
+          "from 100000000\n100000000 size\n"})
+        EXPECT_TRUE(ParseScript(text).ok) << text.substr(0, 80) << " gave: " << ParseScript(text).error;
     // Garbage is shown short and printable, so the error stays one readable line.
     ScriptParse garbage = ParseScript(std::string("\x01\x1b[2J\x7f\xff") + std::string(500, 'z') + " click 1 2\n");
     ASSERT_FALSE(garbage.ok);

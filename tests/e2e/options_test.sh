@@ -40,4 +40,10 @@ game_says 2 '"bad.rec" line 3' --record kept.rec --play bad.rec
 printf 'pace 50\n0 click 1 2\n' >good.rec
 game_says 2 "write over" --record good.rec --play ./good.rec
 [ "$(sed -n 2p good.rec)" = "0 click 1 2" ] || fail "a refused start wrote over the recording it was to play"
+# Rounds from the hostile side the game refuses before its window opens;
+# those it plays, the X round plays.
+bash "$(dirname "$0")/../replay/hostile_rounds.sh" hostile >hostile.tsv
+while IFS=$'\t' read -r name expect; do
+    [ "${expect%% *}" = plays ] || game_says 2 "\"hostile/$name.rec\" $expect" --play "hostile/$name.rec"
+done <hostile.tsv
 echo "options ok"

@@ -23,14 +23,29 @@ refused size "--size" --size 1024by768
 refused late "never run" --png-at 5
 refused nodata "--data" --data "$work/no-such-folder"
 refused linkalone "--script" --link http://host/
-yes "0 click 1000 1000" | head -n 70000 >big.script
-refused linkbig '"big.script": the recording is 1260000 bytes as a link, and the page plays at most 1048576' \
+seq 0 69999 | sed 's/$/ click 1000 1000/' >big.script
+refused linkbig '"big.script": the recording is 1528890 bytes as a link, and the page plays at most 1048576' \
     --script big.script --link http://host/
 refused linkbad '"jump.script" line 4' --script jump.script --link http://host/
 printf 'pace 60\n0 click 1 2\n' >small.script
 played link --script small.script --link 'http://host/page/?fps=30'
 # The text "pace 60\n0 click 1 2\n" as raw DEFLATE, in base64url.
 [ "$(cat link.out)" = "http://host/page/#round=K0hMTlUwM-AyUEjOyUzOVjBUMOICAA" ] || fail "the link is $(cat link.out)"
+# Rounds from the hostile side: refused at their line, as links too, or
+# played to their outcomes within seconds.
+bash "$here/hostile_rounds.sh" hostile >hostile.tsv
+while IFS=$'\t' read -r name expect; do
+    if [ "${expect%% *}" = plays ]; then
+        started="$(date +%s%N)"
+        played "$name" --data "$data" --script "hostile/$name.rec"
+        expect_field "$name" outcomesChecked "${expect#plays }"
+        echo "$name: played in $((($(date +%s%N) - started) / 1000000)) ms"
+        played "$name-link" --script "hostile/$name.rec" --link http://host/
+    else
+        refused "$name" "\"hostile/$name.rec\" $expect" --script "hostile/$name.rec"
+        refused "$name-link" "\"hostile/$name.rec\" $expect" --script "hostile/$name.rec" --link http://host/
+    fi
+done <hostile.tsv
 played help --help
 grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
 
