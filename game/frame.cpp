@@ -102,6 +102,8 @@ void RunFrame()
     }
     // A click acts on the frame after it and only that one.
     ClickPending = 0;
-    FrameClock += 0.1f;
+    AdvanceFrameClock();
     glFlush();
 }
+
+void AdvanceFrameClock() { FrameClock += 0.1f; }

@@ -1,5 +1,6 @@
 #include "session/playback.h"
 
+#include <climits>
 #include <cstdio>
 
 #include "session/report.h"
@@ -13,6 +14,7 @@ size_t Next = 0; // the first line not yet played
 PlaybackMode Mode = PlaybackMode::Live;
 long Checked = 0;
 long FirstFailed = -1;
+std::string FirstFailure;
 
 std::string Outcome(int state, int score, int explosions)
 {
@@ -37,10 +39,17 @@ void StartPlayback(const Script& script, PlaybackMode mode)
     Mode = mode;
     Checked = 0;
     FirstFailed = -1;
+    FirstFailure.clear();
 }
 
 bool PlaybackActive() { return Next < Played.lines.size(); }
 bool PlaybackFollowsWindow() { return Mode == PlaybackMode::Replay; }
+long PlaybackNextFrame() { return PlaybackActive() ? Played.lines[Next].frame : LONG_MAX; }
+
+long PlaybackShownFrom() { return Played.from; }
+
+void StopPlayback() { Next = Played.lines.size(); }
+
 bool PlaybackRunsThrough(long frame) { return Mode == PlaybackMode::Live && PlaybackActive() && frame < Played.from; }
 
 std::vector<ScriptLine> PlaybackEvents(long frame)
@@ -63,11 +72,14 @@ void CheckPlaybackOutcomes(long frame)
         ++Checked;
         if (line.state == CurrentState && line.score == PlayerScore && line.explosions == ExplosionCount)
             continue;
-        if (FirstFailed < 0)
+        std::string failure = "frame " + std::to_string(frame) + " differs from the recording: it says " +
+                              Outcome(line.state, line.score, line.explosions) + ", the game has " +
+                              Outcome(CurrentState, PlayerScore, ExplosionCount);
+        if (FirstFailed < 0) {
             FirstFailed = frame;
-        ReportProblem("frame " + std::to_string(frame) + " differs from the recording: it says " +
-                      Outcome(line.state, line.score, line.explosions) + ", the game has " +
-                      Outcome(CurrentState, PlayerScore, ExplosionCount));
+            FirstFailure = failure;
+        }
+        ReportProblem(failure);
     }
     if (!PlaybackActive() && Mode == PlaybackMode::Live) {
         std::printf("%s\n", PlaybackSummary(frame + 1).c_str());
@@ -78,6 +90,7 @@ void CheckPlaybackOutcomes(long frame)
 long PlaybackOutcomesChecked() { return Checked; }
 bool PlaybackFailed() { return FirstFailed >= 0; }
 long PlaybackFirstFailedFrame() { return FirstFailed; }
+std::string PlaybackFirstFailure() { return FirstFailure; }
 
 std::string PlaybackSummary(long frames)
 {

@@ -25,6 +25,14 @@ bool PlaybackFollowsWindow();
 // A live playback of a shared round runs the frames before its "from" line
 // at once, unseen: they only bring the game to where the round starts.
 bool PlaybackRunsThrough(long frame);
+long PlaybackShownFrom(); // the "from" frame; 0 without one
+
+// The frame of the next line to play or check; LONG_MAX when none is left.
+long PlaybackNextFrame();
+
+// Ends the playback here, as if its last line had played; the game is the
+// player's from the next frame on.
+void StopPlayback();
 
 // The events due before this frame runs, outcome lines left out.
 std::vector<ScriptLine> PlaybackEvents(long frame);
@@ -37,6 +45,7 @@ void CheckPlaybackOutcomes(long frame);
 long PlaybackOutcomesChecked();
 bool PlaybackFailed(); // an outcome line did not match
 long PlaybackFirstFailedFrame(); // -1 while every outcome has matched
+std::string PlaybackFirstFailure(); // what differed there; empty while every outcome has matched
 
 // The game as it stands after `frames` frames, one JSON object on one line
 // (no newline), with the count of outcome lines found to match.

@@ -1,5 +1,9 @@
 #include "session/routing.h"
 
+#include <algorithm>
+#include <chrono>
+#include <limits>
+
 #include "game/frame.h"
 #include "game/view.h"
 #include "render/gl.h"
@@ -184,19 +188,63 @@ void PaintFrame()
     FlushRecording();
 }
 
+// A frame on the title or the score screen, with no click to take and no
+// line of a recording due, leaves nothing but the clock's step: it draws
+// its screen again and sets all the drawing state it leaves, which the next
+// frame, on the same screen, sets again.
+bool LeavesOnlyTheClock() { return (CurrentState == Title || CurrentState == Score) && !ClickPending; }
+
+// The frames up to `frame` pass as such frames would: a clock step each,
+// until the clock is too large for a step to move it.
+void PassQuietFrames(long frame)
+{
+    while (FramesRun < frame) {
+        float before = FrameClock;
+        AdvanceFrameClock();
+        ++FramesRun;
+        if (FrameClock == before)
+            FramesRun = frame;
+    }
+}
+
+double Seconds()
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace
 
-// The frames a shared round's recording runs through come all in this one
-// paint: the shell shows the frame the round starts on.
+bool RouteUnseenFrames(long frame, double seconds)
+{
+    double start = Seconds();
+    while (FramesRun < frame) {
+        // The frame before the next one that acts is run for real: it
+        // leaves the state exactly as all of them would have.
+        long quiet = std::min(frame, PlaybackNextFrame()) - 1;
+        if (quiet > FramesRun && LeavesOnlyTheClock())
+            PassQuietFrames(quiet);
+        PaintFrame();
+        if (FramesRun < frame && Seconds() - start > seconds)
+            return false;
+    }
+    return true;
+}
+
+bool RouteRunThrough(double seconds)
+{
+    if (!PlaybackRunsThrough(FramesRun))
+        return true;
+    if (!RouteUnseenFrames(PlaybackShownFrom(), seconds))
+        return false;
+    // The round shown starts here, on its title screen and its fresh crowd.
+    if (CurrentState == Title)
+        KeepRoundStart(FramesRun);
+    return true;
+}
+
 void RoutePaint()
 {
-    if (PlaybackRunsThrough(FramesRun)) {
-        while (PlaybackRunsThrough(FramesRun))
-            PaintFrame();
-        // The round shown starts here, on its title screen and its fresh crowd.
-        if (CurrentState == Title)
-            KeepRoundStart(FramesRun);
-    }
+    RouteRunThrough(std::numeric_limits<double>::infinity());
     PaintFrame();
 }
 

@@ -21,6 +21,18 @@ void RouteSize();
 // A shared round's playback runs the frames before its round in the first.
 void RoutePaint();
 
+// A shared round's playback: the frames before its round, unseen, for at
+// most about `seconds`; true once the round's first frame is the next.
+// A shell that must not stall runs them so, a little at a time, before
+// it paints.
+bool RouteRunThrough(double seconds);
+
+// Runs the frames up to `frame` (the frame itself not included) unseen, as
+// fast as the game's state allows: a frame that can leave nothing but the
+// clock's step is not drawn, only its clock step taken. For at most about
+// `seconds`; true once `frame` is the next.
+bool RouteUnseenFrames(long frame, double seconds);
+
 // Mouse in client pixels, with the size of the display it is mapped against.
 void RouteMouseMove(int mx, int my, int displayWidth, int displayHeight);
 void RouteLeftButtonDown(int mx, int my, int displayWidth, int displayHeight);

@@ -166,6 +166,28 @@ TEST_F(GameStates, TheTitlePromptBlinksThroughFiveLineWidths)
     }
 }
 
+TEST_F(GameStates, FramesRunUnseenTakeEveryClockStepAndAPlayingFrameEachUntilTheirTime)
+{
+    // Past 2^21 a step no longer moves the clock, and the title's frames
+    // stop there: the clock is the sum of every step all the same.
+    RouteCreate();
+    const long frames = 25000000;
+    float clock = 0.0f;
+    for (long f = 0; f < frames; ++f)
+        clock += 0.1f;
+    EXPECT_TRUE(RouteUnseenFrames(frames, 0.0)) << "quiet title frames need no time";
+    EXPECT_TRUE(RoutedFrames() == frames && FrameClock == clock && CurrentState == Title) << FrameClock;
+    GLfloat width = 0.0f;
+    glGetFloatv(GL_LINE_WIDTH, &width);
+    int blink = 2 * int(clock) % 5;
+    EXPECT_EQ(width, blink ? float(blink) : 0.5f) << "as the last title frame before it left it";
+    // Playing frames each step the crowd: out of time, they wait.
+    RouteLeftButtonDown(512, 400, 1024, 768);
+    EXPECT_FALSE(RouteUnseenFrames(frames + 1000, 0.0));
+    EXPECT_TRUE(CurrentState == Playing && RoutedFrames() < frames + 1000);
+    EXPECT_TRUE(RouteUnseenFrames(frames + 10, 60.0) && RoutedFrames() == frames + 10);
+}
+
 TEST_F(GameStates, CharactersWithoutAGlyphKeepTheirCellAndNumbersBelowOneDrawNothing)
 {
     InitFontTables();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -44,7 +45,18 @@ bool Listed(const std::vector<long>& frames, long frame)
     return std::binary_search(frames.begin(), frames.end(), frame);
 }
 
-// Empty when every listed frame is run.
+// The first frame from `frame` on that a dump or a picture looks at, or the last.
+long NextLookedAt(const ReplayOptions& options, long frame, long frames)
+{
+    long next = frames - 1;
+    for (const std::vector<long>* list : {&options.dumpAt, &options.pngAt}) {
+        auto at = std::lower_bound(list->begin(), list->end(), frame);
+        if (at != list->end())
+            next = std::min(next, *at);
+    }
+    return next;
+}
+
 // The game as the frame finds it, with what the frame's input will do.
 FrameStart StartOf(long frame)
 {
@@ -57,6 +69,7 @@ FrameStart StartOf(long frame)
     return StartOfFrame(clicked, sized);
 }
 
+// Empty when every listed frame is run.
 std::string CheckFramesRun(const char* option, const std::vector<long>& list, long frames)
 {
     if (list.empty() || list.back() < frames)
@@ -122,7 +135,13 @@ int main(int argc, char** argv)
     if (options.check)
         RememberFirstCrowd();
 
-    for (long frame = 0; frame < frames; ++frame) {
+    for (long frame = 0; frame < frames; frame = RoutedFrames()) {
+        if (!options.everyFrame && !options.check) {
+            RouteUnseenFrames(NextLookedAt(options, frame, frames), std::numeric_limits<double>::infinity());
+            if (PlaybackFailed())
+                return ReplayDiffers;
+            frame = RoutedFrames();
+        }
         FrameStart start = StartOf(frame);
         RoutePaint();
         if (PlaybackFailed())

@@ -48,6 +48,9 @@ int ParseReplayOptions(int argc, const char* const* argv, ReplayOptions* o, std:
                  "After every frame check that the crowd is finite and in the box, the score never goes down "
                  "within a round, the screen is the one the rules give and every round starts from the first "
                  "round's crowd");
+    app.add_flag("--every-frame", o->everyFrame,
+                 "Run and draw every frame; without it, a frame on the title or score screen that nothing acts on "
+                 "and no picture, dump or check looks at takes only its clock step");
     app.add_option("--link", o->linkBase,
                    "Print the link that plays the --script recording in the web page at BASE_URL, and replay nothing")
         ->type_name("BASE_URL")

@@ -5,7 +5,7 @@
 
 // The replay's command line:
 //   [--data DIR] [--size WxH] [--frames N] [--script FILE] [--record FILE]
-//   [--dump-at F1,F2,...] [--png-at F1,F2,...] [--out DIR] [--check]
+//   [--dump-at F1,F2,...] [--png-at F1,F2,...] [--out DIR] [--check] [--every-frame]
 //   --script FILE --link BASE_URL
 
 struct ReplayOptions {
@@ -19,6 +19,7 @@ struct ReplayOptions {
     std::vector<long> pngAt;
     std::string outDir = ".";
     bool check = false; // check the game's soundness after every frame
+    bool everyFrame = false; // draw every frame, even where nothing looks
     std::string linkBase; // not empty: print the script's link for the page there, and replay nothing
 };
 

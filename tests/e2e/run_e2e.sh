@@ -120,4 +120,11 @@ start_game "$work/empty" playback.log "${game[@]}" --play round.rec --window 64x
 poll 600 "no summary of the played recording" "$game_pid" grep -qs '"outcomesChecked":2' "$work/playback.log"
 close_game
 
-step "passed: title, play, three fuses, blasts, score and title again; exit code 1; the recording replays, and plays in the game"
+step "playing back a round shown from frame 100000000: the frames before it run through at once"
+bash "$(dirname "$0")/../replay/hostile_rounds.sh" "$work/hostile" >/dev/null
+cp "$work/hostile/far-from.rec" "$work/empty/far.rec"
+start_game "$work/empty" far.log "${game[@]}" --play far.rec --window 64x48 --fps 0
+poll 120 "no summary of the round shown from far on" "$game_pid" grep -qs '"frames":100000001,.*"outcomesChecked":1' "$work/far.log"
+close_game
+
+step "passed: title, play, three fuses, blasts, score and title again; exit code 1; the recording replays, and plays in the game, as does a round shown from far on"

@@ -32,6 +32,22 @@ done
 expect_field again frames 1500
 expect_field again outcomesChecked 2
 
+# Frames nothing looks at are not drawn, and a quiet title or score screen
+# takes only its clock steps; every frame looked at, and the state after
+# it, comes out as when every frame is drawn: here over a score screen and
+# a title left waiting, and a round shown from frame 5000 that carries the
+# click and the size message of a shared round.
+{ printf 'from 5000\n0 click 0 0\n2 size\n'; grep -v '^#' "$here/round.script" | awk '{ $1 += 5000; print }'; } >late.rec
+for run in "three $here/../web/three_rounds.script 951,952,961,1251,1707,1899" "late late.rec 5000,5001,5010,5300,5900"; do
+    read -r name script shown <<<"$run"
+    for mode in drawn every; do
+        played "$name-$mode" --data "$data" --size 64x48 --frames 6000 --script "$script" --png-at "$shown" \
+            --dump-at "$shown" --out "$name-$mode" $([ "$mode" = every ] && echo --every-frame)
+    done
+    diff -r "$name-drawn" "$name-every" >/dev/null || fail "$name: frames drawn only where looked at differ"
+    cmp -s "$name-drawn.out" "$name-every.out" || fail "$name: $(cat "$name-drawn.out") against $(cat "$name-every.out")"
+done
+
 sed 's/^794 outcome state 2 score \([0-9]*\)/794 outcome state 2 score 1\1/' round.rec >tampered.rec
 run tampered --data "$data" --script tampered.rec
 [ "$status" = 3 ] || fail "a recording whose outcome differs gave exit code $status, expected 3"
