@@ -21,6 +21,61 @@ bool Deflate(const std::string& text, std::string* out)
     return result == Z_STREAM_END;
 }
 
+int Base64UrlValue(char c)
+{
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 26;
+    if (c >= '0' && c <= '9')
+        return c - '0' + 52;
+    return c == '-' ? 62 : c == '_' ? 63 : -1;
+}
+
+bool FromBase64Url(const std::string& text, std::string* bytes)
+{
+    if (text.size() % 4 == 1)
+        return false;
+    unsigned bits = 0;
+    int held = 0;
+    for (char c : text) {
+        int value = Base64UrlValue(c);
+        if (value < 0)
+            return false;
+        bits = bits << 6 | unsigned(value);
+        held += 6;
+        if (held >= 8) {
+            held -= 8;
+            bytes->push_back(char(bits >> held & 0xff));
+        }
+    }
+    return true;
+}
+
+// Raw DEFLATE unpacked a slice at a time, stopping once more than `most`
+// bytes have come out: a few bytes of a link can unpack to gigabytes.
+std::string Inflate(const std::string& packed, size_t most, std::string* text)
+{
+    z_stream stream = {};
+    if (inflateInit2(&stream, -15) != Z_OK)
+        return "zlib could not start";
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(packed.data()));
+    stream.avail_in = uInt(packed.size());
+    char slice[65536];
+    int result = Z_OK;
+    while (result == Z_OK && text->size() <= most) {
+        stream.next_out = reinterpret_cast<Bytef*>(slice);
+        stream.avail_out = sizeof slice;
+        result = inflate(&stream, Z_NO_FLUSH);
+        text->append(slice, sizeof slice - stream.avail_out);
+    }
+    bool whole = result == Z_STREAM_END && stream.avail_in == 0;
+    inflateEnd(&stream);
+    if (text->size() > most)
+        return "is larger than " + std::to_string(most >> 20) + " MB unpacked";
+    return whole ? "" : "does not unpack: it is cut short, or not DEFLATE";
+}
+
 } // namespace
 
 std::string Base64Url(const std::string& bytes)
@@ -56,4 +111,25 @@ std::string RoundLink(const std::string& base, const Script& script, std::string
         return "";
     }
     return base.substr(0, base.find_first_of("?#")) + "#round=" + Base64Url(compressed);
+}
+
+bool UnpackRoundLink(const std::string& fragment, std::string* text, std::string* error)
+{
+    std::string packed;
+    text->clear();
+    if (fragment.empty())
+        *error = "the link holds no round";
+    else if (fragment.size() > MaxLinkFragmentChars)
+        *error = "the link's round is longer than any recording's (" + std::to_string(MaxLinkFragmentChars) +
+                 " characters)";
+    else if (!FromBase64Url(fragment, &packed))
+        *error = "the link's round is not base64url";
+    else if (std::string problem = Inflate(packed, MaxLinkedRecordingBytes, text); !problem.empty())
+        *error = "the link's round " + problem;
+    else if (text->empty())
+        *error = "the link's round is empty";
+    else
+        return true;
+    text->clear();
+    return false;
 }
