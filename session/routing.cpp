@@ -195,7 +195,10 @@ void PaintFrame()
 bool LeavesOnlyTheClock() { return (CurrentState == Title || CurrentState == Score) && !ClickPending; }
 
 // The frames up to `frame` pass as such frames would: a clock step each,
-// until the clock is too large for a step to move it.
+// until the clock is too large for a step to move it. So many at a time
+// take a few milliseconds, between looks at the time.
+constexpr long QuietFramesAtATime = 1 << 18;
+
 void PassQuietFrames(long frame)
 {
     while (FramesRun < frame) {
@@ -222,8 +225,9 @@ bool RouteUnseenFrames(long frame, double seconds)
         // leaves the state exactly as all of them would have.
         long quiet = std::min(frame, PlaybackNextFrame()) - 1;
         if (quiet > FramesRun && LeavesOnlyTheClock())
-            PassQuietFrames(quiet);
-        PaintFrame();
+            PassQuietFrames(std::min(quiet, FramesRun + QuietFramesAtATime));
+        else
+            PaintFrame();
         if (FramesRun < frame && Seconds() - start > seconds)
             return false;
     }

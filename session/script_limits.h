@@ -10,14 +10,14 @@
 //  - lines in frame order: a recording runs forward;
 //  - at most MaxLinesPerFrame lines for one frame (a second of a 1000 Hz
 //    mouse), of them at most MaxSizesPerFrame size messages (a window
-//    thrown around as fast as a window manager can);
+//    thrown around as fast as a window manager can gives three);
 //  - no line more than MaxQuietSeconds after the line before it (or after
 //    frame 0, or the "from" frame), in frames at the recording's pace
 //    (at MaxPace for a recording without one);
 //  - before a "from" frame, only the two lines a shared round carries: a
 //    click at frame 0 and a size message at frame 2, or nothing.
 constexpr long MaxLinesPerFrame = 1000;
-constexpr long MaxSizesPerFrame = 64;
+constexpr long MaxSizesPerFrame = 16;
 constexpr long MaxQuietSeconds = 3600;
 
 // The most frames a line may come after the one before it.

@@ -1,5 +1,6 @@
 // Scripts and recordings as the game and the replay read and write them,
 // and the frame pace. (The command lines are tried on the programs themselves.)
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -57,7 +58,7 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
         // What no recording of a round holds.
         {"9 click 10 20\n3 move 1 1\n", "line 2: frame 3 comes after frame 9"},
         {lines(1000, "7 move 1 1") + "7 click 1 1\n", "line 1001: more than 1000 lines for frame 7"},
-        {lines(64, "7 size") + "7 size\n", "line 65: more than 64 size messages in frame 7"},
+        {lines(16, "7 size") + "7 size\n", "line 17: more than 16 size messages in frame 7"},
         {"pace 2\n7200 move 1 1\n14401 move 1 1\n", "line 3: frame 14401 is more than 60 minutes"},
         {"100000000 size\n", "line 1: frame 100000000 is more than 60 minutes of frames (3600000) after frame 0"},
         {"from 9\n0 click 0 0\n2 size\n2 size\n", "line 4: frame 2 comes before \"from 9\""},
@@ -74,7 +75,7 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
     }
     // Each limit's edge is a recording's, and a shared round's carried lines.
     for (const std::string& text :
-         std::vector<std::string>{lines(1000, "7 move 1 1"), lines(64, "7 size"), "pace 2\n7200 move 1 1\n14400 move 1 1\n",
+         std::vector<std::string>{lines(1000, "7 move 1 1"), lines(16, "7 size"), "pace 2\n7200 move 1 1\n14400 move 1 1\n",
           "from 9\n0 click 0 0\n2 size\n9 size\n", "from 2\n0 click 0 0\n2 size\n2 size\n",
           "from 100000000\n100000000 size\n"})
         EXPECT_TRUE(ParseScript(text).ok) << text.substr(0, 80) << " gave: " << ParseScript(text).error;
@@ -93,6 +94,40 @@ TEST(Pace, DeadlinesStayAPeriodApartAndALongStallStartsAfresh)
     EXPECT_EQ(NextFrameDue(5.0, 5.001, period), 5.0 + period) << "an early frame waits for its time";
     EXPECT_EQ(NextFrameDue(5.0, 5.035, period), 5.0 + period) << "a frame a little late is made up for";
     EXPECT_EQ(NextFrameDue(5.0, 5.05, period), 5.05) << "no burst after a stall";
+}
+
+TEST(Pace, ThePageRunsSixtyFramesASecondOnEveryDisplayEachShownForASteadyCountOfRefreshes)
+{
+    // Refreshes a second, with the refreshes each game frame is shown for
+    // (0: two frames in one refresh); the refreshes are a little uneven.
+    const std::pair<double, std::vector<int>> displays[] = {
+        {30, {0}}, {60, {1}}, {90, {1, 2}}, {120, {2}}, {144, {2, 3}}, {240, {4}}};
+    for (const auto& [hz, shown] : displays) {
+        PageClock clock;
+        std::vector<int> counts;
+        long frames = 0;
+        for (int refresh = 0; refresh < 10 * hz; ++refresh) {
+            double now = 100.0 + refresh / hz + (refresh % 3 - 1) * 0.0003;
+            long due = FramesDue(&clock, now, 60);
+            frames += due;
+            if (due > 1)
+                counts.push_back(0);
+            else if (due == 1)
+                counts.push_back(1);
+            else if (!counts.empty())
+                ++counts.back();
+        }
+        EXPECT_NEAR(frames, 600, 6) << hz << " Hz";
+        counts.erase(counts.begin());
+        counts.pop_back();
+        for (int count : counts)
+            EXPECT_NE(std::find(shown.begin(), shown.end(), count), shown.end()) << hz << " Hz: " << count;
+    }
+    // After a stall (a hidden page), one frame, and the count afresh.
+    PageClock clock;
+    FramesDue(&clock, 5.0, 60);
+    EXPECT_EQ(FramesDue(&clock, 9.0, 60), 1);
+    EXPECT_EQ(FramesDue(&clock, 9.0 + 1.0 / 60, 60), 1);
 }
 
 TEST(Playback, TheShellsMouseIsLeftOutWhileARecordingPlays)

@@ -21,7 +21,7 @@ printf 'pace 60\nfrom 100000000\n100000000 size\n100000000 outcome state 0 score
     round far-from 'plays 1'
 printf 'pace 60\n0 move 1 1\n100000000 click 1 1\n' |
     round far-line 'line 3: frame 100000000 is more than 60 minutes of frames (216000) after frame 0'
-{ echo 'pace 60'; lines 65 '5 size'; } | round size-flood 'line 66: more than 64 size messages in frame 5'
+{ echo 'pace 60'; lines 17 '5 size'; } | round size-flood 'line 18: more than 16 size messages in frame 5'
 { echo 'pace 60'; lines 5000 '5 click 100 100'; } | round click-flood 'line 1002: more than 1000 lines for frame 5'
 # A round shown from far on, after a click that plays and nothing to end it:
 # every frame before it would be a playing one.
@@ -32,8 +32,8 @@ printf 'pace 60\nfrom 5000000\n0 click 0 0\n9000000 outcome state 0 score 0 expl
 # longest quiet stretch to the last outcome.
 {
     printf 'pace 60\nwindow 64 48\nfrom 99000000\n0 click 0 0\n2 size\n99000000 display 64 48\n'
-    lines 934 '99000000 move 10 10'
-    lines 64 '99000000 size'
+    lines 982 '99000000 move 10 10'
+    lines 16 '99000000 size'
     echo '99000000 outcome state 0 score 0 explosions 0'
     seq 99000001 99010000 | sed 's/$/ move 20 20/'
     echo '99226000 outcome state 0 score 0 explosions 0'
