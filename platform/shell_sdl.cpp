@@ -212,7 +212,7 @@ int main(int argc, char** argv)
         ReportProblem("no display available (set DISPLAY or run under a desktop)");
         return 1;
     }
-    if (!StartSession(options, &message)) {
+    if (!StartSession(options, 0, &message)) {
         ReportProblem(message);
         SDL_Quit();
         return ExitBadCommandLine;

@@ -214,7 +214,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         ShowOptionMessage(code, text);
         return code;
     }
-    if (!StartSession(options, &text)) {
+    if (!StartSession(options, 0, &text)) {
         ShowOptionMessage(ExitBadCommandLine, "fusewalker: " + text);
         return ExitBadCommandLine;
     }

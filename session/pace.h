@@ -18,3 +18,23 @@ void WaitForNextFrame();
 // than a period behind, the count starts afresh from now instead of letting
 // a burst of frames catch up.
 double NextFrameDue(double due, double now, double period);
+
+// The web page's pace, timed from the animation frames' own clock: the game
+// frames whose time has come run in the animation frame that sees it, so a
+// round lasts the same seconds on a display of any refresh rate. A frame is
+// taken a little early, so that the refreshes of the usual displays fall
+// clear of the frames' times, and the frames take a steady pattern of them
+// (at 144 Hz, two or three).
+struct PageClock {
+    double start = -1.0; // seconds, when the count began; below 0 before
+    long frames = 0; // frames run since
+    double last = 0.0; // the animation frame before
+};
+
+// The frames due at `now` (seconds, the animation frame's own time) at
+// `pace` frames a second. An animation frame more than StallSeconds after
+// the one before (the page was hidden, or behind another) starts the count
+// afresh, with one frame: no burst of frames after a stall. They count as
+// run: frames the caller leaves out for want of time are not owed later.
+constexpr double StallSeconds = 0.25;
+long FramesDue(PageClock* clock, double now, int pace);

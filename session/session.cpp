@@ -17,7 +17,7 @@ bool SameFile(const std::string& a, const std::string& b)
 
 } // namespace
 
-bool StartSession(const GameOptions& options, std::string* error)
+bool StartSession(const GameOptions& options, int pace, std::string* error)
 {
     Script script;
     if (!options.play.empty() && !ReadScriptFile(options.play, &script, error))
@@ -26,7 +26,7 @@ bool StartSession(const GameOptions& options, std::string* error)
         *error = "--record would write over the recording --play reads, \"" + options.play + "\"";
         return false;
     }
-    int pace = options.fps >= 0 ? options.fps : std::max(script.pace, 0);
+    pace = options.fps >= 0 ? options.fps : script.pace >= 0 ? script.pace : pace;
     if (!options.record.empty() && !StartRecording(options.record, pace, error))
         return false;
     if (!options.play.empty())
