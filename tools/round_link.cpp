@@ -100,6 +100,10 @@ std::string Base64Url(const std::string& bytes)
 std::string RoundLink(const std::string& base, const Script& script, std::string* error)
 {
     std::string text = FormatScript(CompactScript(script));
+    if (text.empty()) {
+        *error = "the recording holds nothing to play, and the page plays no empty round";
+        return "";
+    }
     if (text.size() > MaxLinkedRecordingBytes) {
         *error = "the recording is " + std::to_string(text.size()) + " bytes as a link, and the page plays at most " +
                  std::to_string(MaxLinkedRecordingBytes);

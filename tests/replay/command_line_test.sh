@@ -27,6 +27,8 @@ seq 0 69999 | sed 's/$/ click 1000 1000/' >big.script
 refused linkbig '"big.script": the recording is 1528890 bytes as a link, and the page plays at most 1048576' \
     --script big.script --link http://host/
 refused linkbad '"jump.script" line 4' --script jump.script --link http://host/
+printf '# nothing\n' >empty.script
+refused linkempty '"empty.script": the recording holds nothing to play' --script empty.script --link http://host/
 printf 'pace 60\n0 click 1 2\n' >small.script
 played link --script small.script --link 'http://host/page/?fps=30'
 # The text "pace 60\n0 click 1 2\n" as raw DEFLATE, in base64url.
