@@ -61,6 +61,6 @@ unset DISPLAY
 
 echo "== playing frames, the page"
 mkdir "$work/site"
-cp "$web/platform/index.html" "$web/platform/fusewalker.js" "$web/platform/fusewalker.wasm" "$work/site"
+cp "$web/platform/"*.html "$web/platform/"*.js "$web/platform/"fusewalker-*.wasm "$work/site"
 node "$here/web_fps.mjs" "$work/site" 1024x768 512x384
 rm -rf "$work"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The web page's Release build with Debian's emscripten, in build-web-release/:
-# index.html, fusewalker.js and fusewalker.wasm in build-web-release/platform/.
+# index.html, its scripts, fusewalker.js and its .wasm in build-web-release/platform/.
 # play-web.sh and package.sh share it; the tests build their own. Only the
 # page is built, and CPack installs it without building anything else.
 #

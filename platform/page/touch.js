@@ -72,10 +72,20 @@
     if (touched)
         controls.classList.add('shown');
 
-    document.getElementById('fullscreen').addEventListener('click', function () {
-        if (document.fullscreenElement)
-            document.exitFullscreen();
+    // Full screen where the browser offers it: not on iPhones, and on older
+    // iPads under WebKit's own names.
+    var root = document.documentElement;
+    var enter = root.requestFullscreen || root.webkitRequestFullscreen;
+    var leave = document.exitFullscreen || document.webkitExitFullscreen;
+    var shown = function () {
+        return document.fullscreenElement || document.webkitFullscreenElement;
+    };
+    var fullscreen = document.getElementById('fullscreen');
+    fullscreen.hidden = !(enter && (document.fullscreenEnabled || document.webkitFullscreenEnabled));
+    fullscreen.addEventListener('click', function () {
+        if (shown())
+            leave.call(document);
         else
-            document.documentElement.requestFullscreen();
+            enter.call(root);
     });
 })();

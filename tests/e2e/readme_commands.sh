@@ -25,6 +25,8 @@ game_pid=$!
 served() { curl -fso "$work/$2" "http://127.0.0.1:$port/$1"; }
 poll 300 "play-web.sh serves no page" "$game_pid" served "" index.html
 grep -q '<canvas' "$work/index.html" || fail "the page served is not the game's"
-served fusewalker.js fusewalker.js && served fusewalker.wasm fusewalker.wasm || fail "the game's files are not served"
-[ "$(head -c4 "$work/fusewalker.wasm" | tail -c3)" = asm ] || fail "fusewalker.wasm is not WebAssembly"
+served fusewalker.js fusewalker.js || fail "the game's script is not served"
+wasm="$(grep -o 'fusewalker-[0-9a-f]*\.wasm' "$work/fusewalker.js" | head -n1)"
+served "$wasm" game.wasm || fail "the .wasm the script names, \"$wasm\", is not served"
+[ "$(head -c4 "$work/game.wasm" | tail -c3)" = asm ] || fail "$wasm is not WebAssembly"
 echo "passed: play.sh shows the title, play-web.sh serves the page"

@@ -135,15 +135,16 @@ export const canvasBox = (page) => page.locator('#canvas').boundingBox();
 // held still, and the page's own controls and words out of sight.
 export async function shoot(page, path, clip = false) {
     await page.evaluate(() => {
-        Module.pauseMainLoop();
+        // Before the game runs there is nothing to hold.
+        if (Module.calledRun) Module._fw_hold(1);
         const style = document.head.appendChild(document.createElement('style'));
         style.id = 'shooting';
-        style.textContent = '#controls, #words, #share { visibility: hidden !important; }';
+        style.textContent = '#controls, #words, #share, #watching { visibility: hidden !important; }';
     });
     await page.screenshot({ path, clip: clip ? await canvasBox(page) : undefined });
     await page.evaluate(() => {
         document.getElementById('shooting').remove();
-        Module.resumeMainLoop();
+        if (Module.calledRun) Module._fw_hold(0);
     });
 }
 

@@ -1,6 +1,8 @@
 // A page that lasts (a round through a lost WebGL context is played by
 // phone.mjs): a recording played through a lost context; a context never
-// given back, said once; no WebGL 2, said; a page behind another, with no
+// given back, said once; no WebGL 2, said; words where the game cannot
+// play (its .wasm missing or corrupt, the page opened as a file, options
+// refused, an error inside the game); a page behind another, with no
 // frames but on animation frames and no burst back (?fps=10). Then as an
 // app, in a profile of its own: the manifest and its icons, Chromium's
 // installability check, a round with the network cut, and a new release
@@ -8,7 +10,7 @@
 //
 //   node lasting.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
 import { execFileSync } from 'node:child_process';
-import { readFileSync, writeFileSync } from 'node:fs';
+import { cpSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
     animationFrames, fail, gameStatus, launch, launchProfile, listen, loseContext, open, restoreContext, serve, step,
@@ -51,6 +53,31 @@ if (!words.includes('no WebGL 2') || !words.includes('Try') || !bare.errors.some
     fail('the page does not say why it is black');
 await plain.close();
 
+step('words, not a black page, where the game cannot play');
+// A copy of the page whose .wasm is gone, or is not WebAssembly.
+async function without(name, bytes) {
+    const folder = join(work, name);
+    cpSync(site, folder, { recursive: true });
+    const wasm = join(folder, readdirSync(folder).find((file) => /^fusewalker-.*\.wasm$/.test(file)));
+    if (bytes) writeFileSync(wasm, bytes);
+    else rmSync(wasm);
+    return (await serve(folder)).url;
+}
+for (const [what, url, wanted, then] of [
+    ['the .wasm not found', await without('unfetchable'), 'could not be loaded'],
+    ['the .wasm corrupt', await without('corrupt', 'not WebAssembly'), 'could not be loaded'],
+    ['opened as a file', `file://${site}/index.html`, 'Opened as a file'],
+    ['?fps=abc', `${server.url}?fps=abc`, 'is not a pace'],
+    ['an error inside the game', server.url, 'stopped on an error of its own',
+        (page) => waitFor('the game does not run', 60, () => gameStatus(page)).then(() => page.evaluate(() => Module.abort('a test')))],
+]) {
+    const page = await open(browser, url, { viewport: { width: 256, height: 192 } });
+    await then?.(page);
+    await waitFor(`${what}: nothing said`, 60, () => page.locator('#notice').textContent().then((text) => text.includes(wanted)));
+    step(`  ${what}: "${await page.locator('#notice').textContent()}"`);
+    await page.context().close();
+}
+
 step('a page behind another, at 10 frames a second');
 const front = await open(browser, `${server.url}?fps=10`, { viewport: { width: 256, height: 192 } });
 await front.evaluate(() => (function count(n) {
@@ -76,11 +103,11 @@ await browser.close();
 
 const context = await launchProfile(join(work, 'profile'), { viewport: { width: 640, height: 480 } });
 const page = listen(context.pages()[0] ?? await context.newPage());
-const release = () => readFileSync(join(site, 'sw.js'), 'utf8').match(/'(fusewalker-[0-9a-f]+)'/)[1];
+const release = () => readFileSync(join(site, 'sw.js'), 'utf8').match(/Release = Kept \+ '([0-9a-f]+)'/)[1];
 // The release the page's service worker keeps, once it has it all.
 const kept = () => page.evaluate(async () => {
-    const names = (await caches.keys()).filter((name) => name.startsWith('fusewalker-'));
-    return names.length === 1 && (await (await caches.open(names[0])).keys()).length > 10 ? names[0] : null;
+    const names = (await caches.keys()).filter((name) => name.startsWith(`fusewalker ${location.origin}/ `));
+    return names.length === 1 && (await (await caches.open(names[0])).keys()).length > 10 ? names[0].split(' ').pop() : null;
 });
 
 step('the manifest and its icons');

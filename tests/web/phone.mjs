@@ -1,6 +1,7 @@
 // The page on a phone, and on screens of every shape:
 //  - phones upright and sideways (pixel ratio 3, touch), 4:3, 16:9 and 21:9:
 //    a playing frame shows all a 4:3 display shows (the checker's "whole");
+//    so does a phone turned while a link played, once it has ended;
 //  - a round by touch on a phone held sideways: the full-screen control
 //    tapped there and back, taps, two fingers, a drag; each finger put down
 //    recorded as a move and one click, a drag's moves, nothing of a second
@@ -8,10 +9,12 @@
 //    context is lost and given back, as a phone does to a page in the
 //    background: no frame meanwhile, the picture back by itself;
 //  - the phone turned 100 times in two seconds: no error, a size message for
-//    every resize the page saw, the title in the canvas of the last shape.
+//    every resize the page saw that changed the canvas's pixels, the title in
+//    the canvas of the last shape.
 //
 //   node phone.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
 import { writeFileSync } from 'node:fs';
+import { deflateRawSync } from 'node:zlib';
 import { join } from 'node:path';
 import {
     animationFrames, canvasBox, checkScreen, fail, frames, gameStatus, launch, loseContext, open, picture, recordingOf,
@@ -48,6 +51,24 @@ for (const [name, options] of shapes) {
     await page.context().close();
 }
 if (!whole) fail('a shape does not show the whole picture');
+
+step('the phone turned while a link plays: the picture whole after it');
+const cornerLink = 'pace 60\n0 display 1024 768\n0 click 0 740\n120 outcome state 1 score 0 explosions 0\n';
+const turned = await open(browser, `${server.url}#round=${deflateRawSync(cornerLink).toString('base64url')}`,
+    { viewport: { width: 390, height: 844 }, ...phone });
+await waitFor('the link does not play', 60, () => gameStatus(turned).then((s) => s?.playback === 'playing' && s.frames > 10));
+await turned.setViewportSize({ width: 844, height: 390 });
+await waitFor('the link does not end', 120, () => gameStatus(turned).then((s) => s.playback === 'ended'));
+for (const screen of ['title-red', 'playing']) {
+    const { x, y, width, height } = await canvasBox(turned);
+    await turned.touchscreen.tap(x + width / 2, y + height / 2);
+    await waitForScreen(turned, check, work, screen, 60);
+}
+await shoot(turned, join(work, 'turned.png'), true);
+const turnedVerdict = checkScreen(check, join(work, 'turned.png'), 'whole');
+step(`  ${turnedVerdict.verdict}`);
+if (!turnedVerdict.holds || turned.errors.length) fail(`not whole after the turn: ${turned.errors}`);
+await turned.context().close();
 
 step('a round by touch on a phone held sideways');
 const page = await open(browser, `${server.url}?record&fps=20`, { viewport: { width: 844, height: 390 }, ...phone });
@@ -134,7 +155,15 @@ await waitForScreen(page, check, work, 'title-red', 60);
 
 step('the phone turned 100 times in two seconds');
 const [sizesBefore, linesBefore] = [sizes(), page.lines.length];
-await page.evaluate(() => addEventListener('resize', () => (window.resizes = (window.resizes ?? 0) + 1)));
+// Resizes that change the canvas's pixels, seen after the game's own handler.
+await page.evaluate(() => {
+    const canvas = document.getElementById('canvas');
+    let size = `${canvas.width}x${canvas.height}`;
+    addEventListener('resize', () => {
+        window.resizes = (window.resizes ?? 0) + (size !== `${canvas.width}x${canvas.height}`);
+        size = `${canvas.width}x${canvas.height}`;
+    });
+});
 // Each turn sent every 20 ms, without waiting for the page to take the one before.
 const turns = [];
 const begun = performance.now();
@@ -149,7 +178,7 @@ await Promise.all(turns);
 // it in a frame of its own, however late.
 const windows = () => page.lines.slice(linesBefore).filter((line) => / window /.test(line)).map((line) => line.split(' ').slice(2).join('x'));
 let resized = 0;
-await waitFor('a size message for every resize, the last for the landscape phone', 60, async () =>
+await waitFor('a size message for every resize of the canvas, the last for the landscape phone', 60, async () =>
     (resized = await page.evaluate(() => window.resizes ?? 0)) + sizesBefore === sizes() && windows().at(-1) === '1560x1170');
 if (windows().some((size) => size !== '1560x1170' && size !== '1170x877')) fail(`the window sizes recorded: ${windows()}`);
 const after = await canvasBox(page);

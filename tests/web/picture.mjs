@@ -34,8 +34,8 @@ const browser = await launch();
 const shot = async (frame, script = 'playing.script', name = `browser-${frame}`, options = {}) => {
     const page = await open(browser, `${server.url}?play=${script}&pause=${frame}`, options);
     await waitFor(`not paused after frame ${frame}`, 120, () => page.lines.includes(`paused after frame ${frame}`));
-    // The page's controls are not part of the game's picture.
-    await page.addStyleTag({ content: '#controls { visibility: hidden }' });
+    // The page's controls and words are not part of the game's picture.
+    await page.addStyleTag({ content: '#controls, #words { visibility: hidden }' });
     const path = join(work, `${name}.png`);
     await page.screenshot({ path });
     if (page.errors.length) fail(`errors on the console: ${page.errors}`);

@@ -8,8 +8,8 @@
 //    score screen) opened alone replays to its score, unseen before its
 //    start, and natively frame for frame, only with the clock it inherits;
 //    its outcome altered in any one field is named, in the page and natively;
-//    hostile links are refused, run nothing, and leave the game to play; a
-//    native recording dropped, or made a link by --link, plays checked.
+//    a native recording dropped, or made a link by --link, plays checked.
+//    (Hostile links and recordings have a test of their own.)
 //
 //   node share.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
 import { execFileSync } from 'node:child_process';
@@ -17,7 +17,7 @@ import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { deflateRawSync } from 'node:zlib';
 import {
-    canvasBox, fail, frames, gameStatus, launch, linkedRecording, open, replayNatively, serve, step, summaryOf,
+    canvasBox, fail, frames, launch, linkedRecording, open, replayNatively, serve, step, summaryOf,
     unzipPackage, waitFor, waitForScreen,
 } from './browser.mjs';
 
@@ -164,30 +164,6 @@ async function sharedSession() {
             fail(`the altered ${field} is not named: ${page.errors}`);
         await page.context().close();
     }));
-
-    step('hostile links');
-    const bomb = deflateRawSync(Buffer.alloc(64 << 20, 'a')).toString('base64url');
-    const hostile = [
-        ['not base64url', '#round=%3Cscript%3E', 'not base64url'],
-        ['empty', '#round=', 'holds no round'],
-        ['not DEFLATE', `#round=${Buffer.from('not deflate at all').toString('base64url')}`, 'does not unpack'],
-        ['cut short', `#round=${thirdLink.split('#round=')[1].slice(0, 40)}`, 'does not unpack'],
-        ['a bomb of 64 MB', `#round=${bomb}`, 'larger than 1 MB'],
-        ['not a recording', linkOf('', '<img src=x onerror="window.ran=1">\n'), 'cannot be played'],
-    ];
-    for (const [what, fragment, words] of hostile) {
-        const page = await open(browser, server.url + fragment, small);
-        await waitFor(`${what}: nothing said`, 60, () => page.locator('#notice').isVisible());
-        const notice = await page.locator('#notice').textContent();
-        // Once the game runs (the words may come first), a click below them.
-        await waitFor(`${what}: the game does not run`, 60, () => gameStatus(page).then((s) => s?.frames > 0));
-        await page.mouse.click(200, 160);
-        await waitFor(`${what}: the game does not play`, 60, () => gameStatus(page).then((s) => s?.state === 1));
-        step(`  ${what}: "${notice}"; console: ${page.errors.length} line(s)`);
-        if (!notice.includes(words) || page.errors.length === 0 || page.errors.some((line) => !line.includes('fusewalker'))
-            || await page.evaluate(() => window.ran)) fail(`${what}: ${page.errors}`);
-        await page.context().close();
-    }
 
     step('a native recording dropped on the page');
     const dropped = await open(browser, server.url, small);

@@ -1,0 +1,91 @@
+// The page's pace on displays of every refresh rate, in virtual time: an
+// init script stands in for the display, calling the animation frames and
+// moving performance.now by one refresh at a time. A round is played by
+// pointer at 60 Hz and shared; its link is then replayed at 30, 60, 90,
+// 120, 144 and 240 Hz: 60 game frames a virtual second within 1 %, each
+// frame shown for a steady count of refreshes, and the round lasting the
+// same seconds on every display.
+//
+//   node pace.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+import { fail, gameStatus, launch, listen, serve, step, unzipPackage, waitFor } from './browser.mjs';
+
+const [zip, , , work] = process.argv.slice(2);
+const site = unzipPackage(zip, work);
+const server = await serve(site);
+const browser = await launch();
+
+// A page on a virtual display of `hz` refreshes a second.
+async function display(hz, url) {
+    const context = await browser.newContext({ viewport: { width: 256, height: 192 } });
+    await context.addInitScript((hz) => {
+        let now = 1000;
+        let waiting = [];
+        performance.now = () => now;
+        window.requestAnimationFrame = (callback) => waiting.push(callback);
+        // `n` refreshes, or fewer once `until` holds of the game's status;
+        // the game's frame count after each.
+        window.refresh = (n, until) => {
+            const frames = [];
+            const stop = until && new Function('status', `return ${until}`);
+            for (let i = 0; i < n; ++i) {
+                now += 1000 / hz;
+                const due = waiting;
+                waiting = [];
+                due.forEach((callback) => callback(now));
+                const status = JSON.parse(Module.ccall('fw_status', 'string', [], []));
+                frames.push(status.frames);
+                if (stop && stop(status)) break;
+            }
+            return frames;
+        };
+    }, hz);
+    const page = listen(await context.newPage());
+    await page.goto(url);
+    await waitFor('the game does not start', 120, () => gameStatus(page));
+    return page;
+}
+const refresh = (page, n, until) => page.evaluate(([n, until]) => window.refresh(n, until), [n, until]);
+const press = (page, x, y) => page.evaluate(([x, y]) => Module._fw_pointer_press(x, y, 256, 192), [x, y]);
+
+step('a round played by pointer at 60 Hz, and shared');
+const player = await display(60, server.url);
+// Each press at a frame of its own: the title's, then three people.
+for (const [frame, x, y] of [[10, 128, 96], [20, 64, 92], [21, 128, 92], [22, 192, 92]]) {
+    await refresh(player, 600, `status.frames >= ${frame}`);
+    await press(player, x, y);
+}
+await refresh(player, 10000, 'status.state === 2');
+const text = await player.evaluate(() => Module.ccall('fw_shared_round', 'string', [], []));
+const link = await player.evaluate((text) => RoundLinks.linkFor(text), text);
+const [, outcome, score] = text.match(/\n([0-9]+) outcome state 2 score ([0-9]+) explosions 3\n/) ?? [];
+if (!outcome || !text.startsWith('pace 60\n') || player.errors.length) fail(`the round shared: ${text} ${player.errors}`);
+await player.context().close();
+step(`  its recording at pace 60, its outcome at frame ${outcome}: ${Number(outcome) + 1} frames, ${((Number(outcome) + 1) / 60).toFixed(2)} s`);
+
+const lengths = [];
+for (const hz of [30, 60, 90, 120, 144, 240]) {
+    const page = await display(hz, link);
+    const frames = await refresh(page, 100 * hz, 'status.playback !== "playing"');
+    // Refreshes each frame is shown for (0: shown in no refresh of its own).
+    const shown = {};
+    let last = 0;
+    frames.forEach((count, refresh) => {
+        if (count === frames[refresh - 1]) return;
+        shown[refresh - last] = (shown[refresh - last] ?? 0) + 1;
+        shown[0] = (shown[0] ?? 0) + count - (frames[refresh - 1] ?? 0) - 1;
+        last = refresh;
+    });
+    const seconds = frames.length / hz;
+    const rate = (frames.at(-1) - frames[0]) / ((frames.length - 1) / hz);
+    const summary = page.lines.find((line) => line.includes('"outcomesChecked":1'));
+    step(`  ${hz} Hz: ${rate.toFixed(2)} frames a second, the round over in ${seconds.toFixed(2)} s; refreshes a frame is `
+        + `shown for: ${JSON.stringify(shown)}; ${summary}`);
+    if (Math.abs(rate - 60) > 0.6 || !summary?.includes(`"score":${score},`) || page.errors.length)
+        fail(`${hz} Hz: ${rate} frames a second, ${summary} ${page.errors}`);
+    lengths.push(seconds);
+    await page.context().close();
+}
+if (Math.max(...lengths) - Math.min(...lengths) > 0.1) fail(`the round lasts ${lengths} s`);
+await browser.close();
+server.close();
+step('passed: 60 frames a second on every display, and the round lasts the same seconds');
