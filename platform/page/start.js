@@ -48,18 +48,33 @@ function gameStopped(what) {
         return;
     stopped = true;
     document.getElementById('loading').hidden = true;
-    if (!Module.calledRun && location.protocol === 'file:')
-        pageProblem('Opened as a file, this page cannot load the game: serve its folder (python3 -m http.server ' +
-            'there) and open http://127.0.0.1:8000/ instead. (' + what + ')');
-    else if (!Module.calledRun)
+    if (!Module.calledRun)
         pageProblem('The game could not be loaded: ' + what + '. Reload the page to try again.');
     else
         pageProblem('The game stopped on an error of its own: ' + what + '. Reload the page to play again.');
 }
-// A fault inside the game's code reaches the page as an uncaught error.
+// Browsers load no .wasm for a page opened as a file, and do not tell the
+// page why: it says so at once, and takes it back if the game runs after all.
+var FileWords = 'Opened as a file, this page cannot load the game: serve its folder (python3 -m http.server ' +
+    'there) and open http://127.0.0.1:8000/ instead.';
+if (location.protocol === 'file:') {
+    pageProblem(FileWords);
+    Module.preRun.push(function () {
+        if (document.getElementById('notice').textContent === FileWords)
+            document.getElementById('notice').hidden = true;
+    });
+}
+
+// A fault inside the game's code reaches the page as an uncaught error; a
+// .wasm that cannot be fetched at all (no network) as a promise nobody
+// caught, before the game runs.
 window.addEventListener('error', function (event) {
     if (event.error instanceof WebAssembly.RuntimeError)
         gameStopped(event.error.message);
+});
+window.addEventListener('unhandledrejection', function (event) {
+    if (!Module.calledRun)
+        gameStopped(String(event.reason && event.reason.message || event.reason));
 });
 
 // Plays a recording: its bytes, once they come (a promise), are put in the

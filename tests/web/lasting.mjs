@@ -61,15 +61,19 @@ async function without(name, bytes) {
     const wasm = join(folder, readdirSync(folder).find((file) => /^fusewalker-.*\.wasm$/.test(file)));
     if (bytes) writeFileSync(wasm, bytes);
     else rmSync(wasm);
-    return (await serve(folder)).url;
+    const served = await serve(folder);
+    copies.push(served);
+    return served.url;
 }
+const copies = [];
 for (const [what, url, wanted, then] of [
     ['the .wasm not found', await without('unfetchable'), 'could not be loaded'],
     ['the .wasm corrupt', await without('corrupt', 'not WebAssembly'), 'could not be loaded'],
     ['opened as a file', `file://${site}/index.html`, 'Opened as a file'],
     ['?fps=abc', `${server.url}?fps=abc`, 'is not a pace'],
     ['an error inside the game', server.url, 'stopped on an error of its own',
-        (page) => waitFor('the game does not run', 60, () => gameStatus(page)).then(() => page.evaluate(() => Module.abort('a test')))],
+        (page) => waitFor('the game does not run', 60, () => gameStatus(page)).then(() => page.evaluate(() =>
+            requestAnimationFrame(() => Module.abort('a test'))))],
 ]) {
     const page = await open(browser, url, { viewport: { width: 256, height: 192 } });
     await then?.(page);
@@ -77,6 +81,7 @@ for (const [what, url, wanted, then] of [
     step(`  ${what}: "${await page.locator('#notice').textContent()}"`);
     await page.context().close();
 }
+copies.forEach((copy) => copy.close());
 
 step('a page behind another, at 10 frames a second');
 const front = await open(browser, `${server.url}?fps=10`, { viewport: { width: 256, height: 192 } });
