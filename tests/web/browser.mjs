@@ -135,7 +135,9 @@ export const canvasBox = (page) => page.locator('#canvas').boundingBox();
 // held still, and the page's own controls and words out of sight.
 export async function shoot(page, path, clip = false) {
     await page.evaluate(() => {
-        Module.pauseMainLoop();
+        // Before the game runs it has no main loop to hold, nor to resume.
+        window.held = Module.calledRun;
+        if (window.held) Module.pauseMainLoop();
         const style = document.head.appendChild(document.createElement('style'));
         style.id = 'shooting';
         style.textContent = '#controls, #words, #share { visibility: hidden !important; }';
@@ -143,7 +145,7 @@ export async function shoot(page, path, clip = false) {
     await page.screenshot({ path, clip: clip ? await canvasBox(page) : undefined });
     await page.evaluate(() => {
         document.getElementById('shooting').remove();
-        Module.resumeMainLoop();
+        if (window.held) Module.resumeMainLoop();
     });
 }
 
