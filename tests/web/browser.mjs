@@ -32,12 +32,14 @@ export function unzipPackage(zip, work) {
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm', '.png': 'image/png',
     '.webmanifest': 'application/manifest+json' };
 
-// A plain static server on a port of its own: no special headers.
-export async function serve(folder) {
+// A plain static server on a port of its own: no special headers; `head`
+// goes first in index.html's head.
+export async function serve(folder, head = '') {
     const server = createServer((request, response) => {
         const path = normalize(decodeURIComponent(new URL(request.url, 'http://x').pathname)).replace(/\/$/, '/index.html');
         try {
-            const body = readFileSync(join(folder, path));
+            const file = readFileSync(join(folder, path));
+            const body = path === '/index.html' ? String(file).replace('<head>', `<head>${head}`) : file;
             response.writeHead(200, { 'Content-Type': types[extname(path)] ?? 'text/plain' });
             response.end(body);
         } catch {
@@ -128,8 +130,18 @@ export const animationFrames = (page, n) =>
         next(n);
     }), n);
 
-// The canvas's box on the page, in CSS pixels.
-export const canvasBox = (page) => page.locator('#canvas').boundingBox();
+// An element's box on the page, in CSS pixels: the canvas's by default.
+export const boxOf = (page, id = 'canvas') => page.evaluate((id) => {
+    const { x, y, width, height } = document.getElementById(id).getBoundingClientRect();
+    return { x, y, width, height };
+}, id);
+export const canvasBox = (page) => boxOf(page);
+
+// A point on a box, by its share of the box's width and height.
+export const pointAt = (box, fx, fy) => [Math.round(box.x + fx * box.width), Math.round(box.y + fy * box.height)];
+// Where a click starts play on the title, and three people across the crowd, on the canvas.
+export const titleSpot = [0.5, 0.39];
+export const crowdSpots = [[0.3125, 0.547], [0.5, 0.586], [0.6875, 0.625]];
 
 // The page, or the canvas alone (clip), as a picture: the game's main loop
 // held still, and the page's own controls and words out of sight.
@@ -174,6 +186,17 @@ export async function picture(page, check, work, name) {
     const lit = Number((100 * (1 - Number(verdict.match(/black ([0-9.]+)/)[1]))).toFixed(1));
     step(`  ${name}: ${lit} % lit, ${holds ? 'a playing frame' : 'no playing frame'}`);
     return { lit, playing: holds };
+}
+
+// picture_match's verdict on two pictures of a frame at 1024 x 768: whether
+// they match (at most 1000 pixels unmatched), and its count.
+export function matchPictures(native, a, b) {
+    try {
+        return { same: true, text: execFileSync(join(native, 'tests/e2e/picture_match'), [a, b, '1000']).toString().trim() };
+    } catch (error) {
+        if (error.status !== 1) fail(`picture_match could not compare ${a} and ${b}: ${error.stderr}`);
+        return { same: false, text: error.stdout.toString().trim() };
+    }
 }
 
 let lastVerdict = '';
