@@ -12,7 +12,7 @@ play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri
 web=(cmake make emscripten libcli11-dev python3)
 package=("${play[@]}" "${web[@]}" g++-mingw-w64-x86-64 dpkg-dev)
 test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils icoutils
-      valgrind chromium curl)
+      valgrind chromium firefox-esr webkit2gtk-driver curl)
 fuzz=("${play[@]}" clang-14 libclang-rt-14-dev)
 
 case "${1:-}" in

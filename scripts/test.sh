@@ -3,8 +3,8 @@
 # AddressSanitizer and UndefinedBehaviorSanitizer with the fuzz targets'
 # corpora replayed, the Windows build cross-compiled and played from its ZIP
 # under Wine, the web page built with emscripten and played from its ZIP in
-# chromium, and the README's commands for players: the packages made by
-# package.sh, play.sh's window and play-web.sh's page.
+# chromium, Firefox and WebKit, and the README's commands for players: the
+# packages made by package.sh, play.sh's window and play-web.sh's page.
 #
 # The native build and its tests come first: the others use its tools.
 # Then three lanes run side by side, each logging to build-logs/, as the X,
@@ -62,7 +62,7 @@ windows() {
 }
 
 web() {
-  stage "the web page, built with emscripten, played from its ZIP in chromium"
+  stage "the web page, built with emscripten, played from its ZIP in chromium, Firefox and WebKit"
   emcmake cmake -S "$root" -B "$root/build-web" -DCMAKE_BUILD_TYPE=Release \
     -DFW_WERROR=ON -DFW_NATIVE_BUILD="$root/build"
   cmake --build "$root/build-web" -j"$jobs"

@@ -9,10 +9,8 @@
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { fail, launch, open, serve, step, unzipPackage, waitFor } from './browser.mjs';
+import { fail, launch, matchPictures, open, serve, step, unzipPackage, waitFor } from './browser.mjs';
 
-// Unmatched pixels a right picture may have out of 1024 x 768.
-const Limit = 1000;
 const [zip, native, data, work] = process.argv.slice(2);
 const site = unzipPackage(zip, work);
 const here = new URL('.', import.meta.url).pathname;
@@ -42,14 +40,6 @@ const shot = async (frame, script = 'playing.script', name = `browser-${frame}`,
     await page.close();
     return path;
 };
-const match = (a, b) => {
-    try {
-        return { same: true, text: execFileSync(join(native, 'tests/e2e/picture_match'), [a, b, String(Limit)]).toString().trim() };
-    } catch (error) {
-        if (error.status !== 1) fail(`picture_match could not compare ${a} and ${b}: ${error.stderr}`);
-        return { same: false, text: error.stdout.toString().trim() };
-    }
-};
 const nativeFrame = join(work, 'native/frame-60.png');
 for (const [name, picture, reference, same] of [
     ['frame 60', await shot(60), nativeFrame, true],
@@ -57,7 +47,7 @@ for (const [name, picture, reference, same] of [
     ['frame 70', await shot(70), nativeFrame, false],
     ['frame 60 without its texture', join(work, 'browser-60.png'), join(work, 'native-plain/frame-60.png'), false],
 ]) {
-    const result = match(picture, reference);
+    const result = matchPictures(native, picture, reference);
     step(`${name}: ${result.text}`);
     if (result.same !== same) fail(`${name} ${same ? 'does not match' : 'matches'} the native frame 60`);
 }
