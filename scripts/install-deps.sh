@@ -1,18 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages a task needs, and only those:
 #
-#   scripts/install-deps.sh play      build the game and play it
+#   scripts/install-deps.sh play      build the game (and the hall) and play it
 #   scripts/install-deps.sh web       build the web page and serve it
 #   scripts/install-deps.sh package   make every package
 #   scripts/install-deps.sh test      build everything and run every test
 #   scripts/install-deps.sh fuzz      build the fuzz targets with clang and fuzz
 set -euo pipefail
 
-play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libcli11-dev)
+play=(cmake g++ make pkg-config libsdl2-dev libegl-dev libgl-dev libgl1-mesa-dri libpng-dev zlib1g-dev libcli11-dev
+      libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpq-dev libssl-dev)
 web=(cmake make emscripten libcli11-dev python3)
 package=("${play[@]}" "${web[@]}" g++-mingw-w64-x86-64 dpkg-dev)
 test=("${package[@]}" libgtest-dev libbenchmark-dev xvfb xdotool x11-apps wine wine64 unzip desktop-file-utils icoutils
-      valgrind chromium firefox-esr webkit2gtk-driver curl)
+      valgrind chromium firefox-esr webkit2gtk-driver curl postgresql sqlite3 nodejs)
 fuzz=("${play[@]}" clang-14 libclang-rt-14-dev)
 
 case "${1:-}" in
