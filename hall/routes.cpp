@@ -191,7 +191,10 @@ void Get(Hall& hall, const Request& req, Response& res)
                                                                    : "Not found\n",
                                "text/plain; charset=utf-8");
     }
+    // The game's page asks for itself with HEAD to learn it is served by a
+    // hall, which a page served as a plain folder learns without an error.
     res.set_header("Cache-Control", "no-cache");
+    res.set_header("Fusewalker-Hall", "api/rounds");
     res.set_content(file.body, file.type.c_str());
 }
 

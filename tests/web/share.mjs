@@ -1,8 +1,11 @@
 // Rounds shared as links:
-//  - a round played with the mouse on a page wider than 4:3, the pointer
-//    wandering as a player's does, each click recorded at the floor point
-//    clicked (?record), shared from the score screen: the link, on the
-//    clipboard, replays verified in a fresh browser, where a click then plays;
+//  - a round played with the mouse on a page wider than 4:3, served by a
+//    hall, the pointer wandering as a player's does, each click recorded at
+//    the floor point clicked (?record), shared from the score screen (the
+//    link on the clipboard) and sent to the hall: its rank said, the hall's
+//    page lists it, and its "watch" link, the same recording, replays
+//    verified in a fresh browser, where a click then plays; a page served
+//    as a plain folder offers no hall;
 //  - on small pages, the third round of a session (three recorded natively,
 //    played in the page: one cut short by a size message, one left on its
 //    score screen) opened alone replays to its score, unseen before its
@@ -20,6 +23,7 @@ import {
     canvasBox, fail, frames, launch, linkedRecording, open, replayNatively, serve, step, summaryOf,
     unzipPackage, waitFor, waitForScreen,
 } from './browser.mjs';
+import { startHall } from '../hall/hall.mjs';
 
 const [zip, native, data, work] = process.argv.slice(2);
 const check = join(native, 'tests/e2e/xwd_check');
@@ -32,6 +36,9 @@ execFileSync(replay, ['--data', data, '--frames', '1900', '--script', join(here,
 execFileSync(replay, ['--data', data, '--size', '256x192', '--frames', '800', '--script', join(here, '../replay/round.script'),
     '--record', join(site, 'round.rec')]);
 const server = await serve(site);
+// The live round's page served by a hall, which keeps rounds in a file of the test's.
+const hall = await startHall(join(native, 'hall/fusewalker-hall'), ['--page', site, '--data', data, '--db', join(work, 'hall.db')]);
+const live = `${hall.url}/`;
 const browser = await launch();
 
 // The link from the page's control; its replay in a fresh browser, its score checked.
@@ -54,7 +61,7 @@ async function view(link, options, score) {
 // The two run side by side: a round at 20 frames a second leaves time to spare.
 async function liveRound() {
     const [width, height] = [720, 360];
-    const page = await open(browser, `${server.url}?record&fps=20`, { viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'] });
+    const page = await open(browser, `${live}?record&fps=20`, { viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'] });
     const recorded = (pattern) => page.lines.filter((line) => pattern.test(line));
     // A place on the canvas, by its share of the canvas's width and height: the
     // page's point, and the canvas pixel the game must be given.
@@ -88,17 +95,28 @@ async function liveRound() {
     if (!ending) fail(`no round ended on a score above 0 after three blasts: ${recorded(/ outcome /)}`);
     const score = ending.split(' ')[5];
 
-    step('the round shared');
+    step('the round shared, and sent to the hall that serves the page');
     if (await page.locator('#best').textContent() !== `Best: ${score}`) fail(`no "Best: ${score}" after a first round of ${score}`);
     const link = await share(page);
     const copied = await page.evaluate(() => navigator.clipboard.readText());
-    if (copied !== link || !link.startsWith(`${server.url}#round=`)) fail(`the clipboard holds "${copied}", the link is ${link}`);
+    if (copied !== link || !link.startsWith(`${live}#round=`)) fail(`the clipboard holds "${copied}", the link is ${link}`);
     step(`  the link is ${link.length} characters long`);
     if (link.length > 8192) fail('the link is longer than 8 KB');
     if (recorded(/ click /).length !== 4) fail(`the share control's click reached the game: ${recorded(/ click /)}`);
+    await page.locator('#hall-name').fill('<b>Tester</b>');
+    await page.screenshot({ path: join(work, 'send-to-the-hall.png') });
+    await page.locator('#send-hall').click();
+    const said = await waitFor('no word from the hall', 120, () => page.locator('#hall-said').textContent().then((t) => / at rank |:/.test(t) && t));
+    if (said !== 'In the hall at rank 1.') fail(`the hall says "${said}"`);
 
-    step('the link opened in a fresh browser');
-    const viewer = await view(link, { viewport: { width, height } }, score);
+    step(`  "${said}"; the hall's page lists the round, and its "watch" link plays it`);
+    const listing = await open(browser, `${live}hall`, { viewport: { width, height: 2 * height } });
+    const row = listing.locator('tr', { hasText: '<b>Tester</b>' });
+    await listing.screenshot({ path: join(work, 'hall.png') });
+    const watch = new URL(await row.locator('a').getAttribute('href'), live).href;
+    if (!(await row.textContent()).includes(score) || linkedRecording(watch) !== linkedRecording(link))
+        fail(`the hall lists "${await row.textContent()}", with another round than the link's`);
+    const viewer = await view(watch, { viewport: { width, height } }, score);
     const verdict = await viewer.locator('#replay').textContent();
     if (verdict !== `Replay verified: score ${score}.`) fail(`the viewer reads "${verdict}"`);
     step(`  the viewer reads "${verdict}"; a click there goes to the title, another plays`);
@@ -119,6 +137,7 @@ async function sharedSession() {
     const session = await open(browser, `${server.url}?play=three.rec`, small);
     await waitFor('no summary of the three rounds', 300, () => summaryOf(session));
     const thirdLink = await share(session);
+    if (await session.locator('#hall').isVisible()) fail('a page served as a plain folder offers the hall');
     const shared = linkedRecording(thirdLink);
     const start = Number(shared.match(/^from ([0-9]+)$/m)[1]);
     if (!shared.endsWith(`${third}\n`) || start !== 951) fail(`the link does not hold the third round alone: ${shared}`);
@@ -184,6 +203,7 @@ async function sharedSession() {
 }
 
 await Promise.all([liveRound(), sharedSession()]);
+await hall.stop();
 await browser.close();
 server.close();
 step('passed: the third round replays alone, altered outcomes are named, hostile links refused, recordings played');
