@@ -104,9 +104,9 @@ async function liveRound() {
     if (link.length > 8192) fail('the link is longer than 8 KB');
     if (recorded(/ click /).length !== 4) fail(`the share control's click reached the game: ${recorded(/ click /)}`);
     await page.locator('#hall-name').fill('<b>Tester</b>');
-    await page.screenshot({ path: join(work, 'send-to-the-hall.png') });
     await page.locator('#send-hall').click();
-    const said = await waitFor('no word from the hall', 120, () => page.locator('#hall-said').textContent().then((t) => / at rank |:/.test(t) && t));
+    const said = await waitFor('no answer from the hall', 120, () => page.locator('#hall-said').textContent().then((t) => !/^(Sent|$)/.test(t) && t));
+    await page.screenshot({ path: join(work, 'sent-to-the-hall.png') });
     if (said !== 'In the hall at rank 1.') fail(`the hall says "${said}"`);
 
     step(`  "${said}"; the hall's page lists the round, and its "watch" link plays it`);
