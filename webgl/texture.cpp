@@ -5,6 +5,7 @@
 #include <GL/gl.h>
 #include <webgl/webgl1.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -21,6 +22,7 @@ struct KeptTexture {
     std::vector<std::uint8_t> rgba; // empty: no pixels given
     std::map<GLenum, GLint> parameters;
     std::map<GLenum, GLint> unpacking;
+    std::map<GLenum, GLint> uploadedWith; // the unpacking of the last upload
 };
 KeptTexture Kept;
 
@@ -81,13 +83,20 @@ void glTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei widt
         ProxyHeight = fits ? height : 0;
         return;
     }
-    webgl::FlushBatch();
     // Rows as the game gives them: four bytes a texel, packed, as the
     // unpack state it sets leaves them.
     const std::uint8_t* bytes = static_cast<const std::uint8_t*>(pixels);
+    size_t size = bytes ? size_t(width) * size_t(height) * 4 : 0;
+    // Every size message loads the face again: the very pixels WebGL has
+    // already, which a burst of size messages would upload many times over.
+    if (bytes && width == Kept.width && height == Kept.height && Kept.unpacking == Kept.uploadedWith &&
+        Kept.rgba.size() == size && std::equal(bytes, bytes + size, Kept.rgba.begin()))
+        return;
+    webgl::FlushBatch();
+    Kept.uploadedWith = Kept.unpacking;
     Kept.width = width;
     Kept.height = height;
-    Kept.rgba.assign(bytes, bytes ? bytes + size_t(width) * size_t(height) * 4 : bytes);
+    Kept.rgba.assign(bytes, bytes + size);
     if (!webgl::ContextReady())
         return;
     emscripten_glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
