@@ -17,7 +17,7 @@ constexpr int MaxCount = 2147483647;
 
 // Plain decimal digits with an optional minus, nothing else, within [low, high].
 template <class Number>
-bool ParseNumber(const std::string& text, Number low, Number high, Number* value)
+bool ParseNumber(std::string_view text, Number low, Number high, Number* value)
 {
     Number n = 0;
     const char* end = text.data() + text.size();
@@ -29,7 +29,7 @@ bool ParseNumber(const std::string& text, Number low, Number high, Number* value
 }
 
 // A word as an error message shows it: printable, and short.
-std::string Quoted(const std::string& word)
+std::string Quoted(std::string_view word)
 {
     constexpr size_t MaxShown = 24;
     std::string shown = "\"";
@@ -43,7 +43,7 @@ std::string Quoted(const std::string& word)
 bool Space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
 
 // The words of one line, into `words` (cleared first).
-void Words(std::string_view line, std::vector<std::string>* words)
+void Words(std::string_view line, std::vector<std::string_view>* words)
 {
     words->clear();
     for (size_t at = 0; at < line.size();) {
@@ -61,19 +61,19 @@ void Words(std::string_view line, std::vector<std::string>* words)
 std::string Range(long low, long high) { return "from " + std::to_string(low) + " to " + std::to_string(high); }
 
 // The two numbers that end a line, after the word at words[named], each within [low, high].
-std::string ReadPair(const std::vector<std::string>& words, size_t named, int low, int high, int* a, int* b)
+std::string ReadPair(const std::vector<std::string_view>& words, size_t named, int low, int high, int* a, int* b)
 {
     if (words.size() != named + 3)
         return Quoted(words[named]) + " takes two numbers";
-    const std::string& first = words[named + 1];
-    const std::string& second = words[named + 2];
+    std::string_view first = words[named + 1];
+    std::string_view second = words[named + 2];
     if (!ParseNumber(first, low, high, a) || !ParseNumber(second, low, high, b))
-        return Quoted(first + " " + second) + " is not two whole numbers " + Range(low, high);
+        return Quoted(std::string(first) + " " + std::string(second)) + " is not two whole numbers " + Range(low, high);
     return "";
 }
 
 // "outcome state S score P explosions E"
-std::string ReadOutcome(const std::vector<std::string>& words, ScriptLine* line)
+std::string ReadOutcome(const std::vector<std::string_view>& words, ScriptLine* line)
 {
     const char* names[] = {"state", "score", "explosions"};
     int* fields[] = {&line->state, &line->score, &line->explosions};
@@ -90,13 +90,13 @@ std::string ReadOutcome(const std::vector<std::string>& words, ScriptLine* line)
     return "";
 }
 
-std::string ReadEvent(const std::vector<std::string>& words, ScriptLine* line)
+std::string ReadEvent(const std::vector<std::string_view>& words, ScriptLine* line)
 {
     if (!ParseNumber(words[0], 0L, MaxScriptFrame, &line->frame))
         return "frame number " + Quoted(words[0]) + " is not a whole number " + Range(0, MaxScriptFrame);
     if (words.size() < 2)
         return "missing event after the frame number";
-    const std::string& kind = words[1];
+    std::string_view kind = words[1];
     if (kind == "size") {
         line->kind = ScriptEventKind::Size;
         return words.size() == 2 ? "" : "\"size\" takes nothing more";
@@ -116,10 +116,10 @@ std::string ReadEvent(const std::vector<std::string>& words, ScriptLine* line)
     return "unknown event " + Quoted(kind) + " (expected move, click, size, display, window or outcome)";
 }
 
-bool IsHeading(const std::string& word) { return word == "pace" || word == "window" || word == "from"; }
+bool IsHeading(std::string_view word) { return word == "pace" || word == "window" || word == "from"; }
 
 // "pace N", "from F" or "window W H" before the first event.
-std::string ReadHeading(const std::vector<std::string>& words, Script* script)
+std::string ReadHeading(const std::vector<std::string_view>& words, Script* script)
 {
     if (!script->lines.empty())
         return Quoted(words[0]) + " must come before the first event";
@@ -147,8 +147,11 @@ std::string ReadHeading(const std::vector<std::string>& words, Script* script)
 ScriptParse ParseScript(const std::string& text)
 {
     ScriptParse result;
+    // Room for a line a line, up to a million: a recording of a megabyte
+    // then grows its list of lines but once.
+    result.script.lines.reserve(std::min<size_t>(std::count(text.begin(), text.end(), '\n') + 1, 1 << 20));
     ScriptLimitState limits;
-    std::vector<std::string> words;
+    std::vector<std::string_view> words;
     int lineNumber = 0;
     std::string problem;
     for (size_t at = 0; at < text.size() && problem.empty();) {
@@ -275,6 +278,6 @@ bool ReadScriptFile(const std::string& path, Script* script, std::string* error)
         *error = "\"" + path + "\" " + parse.error;
         return false;
     }
-    *script = parse.script;
+    *script = std::move(parse.script);
     return true;
 }
