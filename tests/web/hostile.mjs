@@ -1,7 +1,7 @@
 // Rounds from the hostile side, each as a link, as a dropped file and as
 // ?play=: the table tests/replay/hostile_rounds.sh writes (far from, a far
 // line, floods of size messages and clicks, a maximal legal round), a bomb,
-// and damaged links. For each: the page's words within 2 s of the game's
+// damaged links, and ?play= servers that stall or send too much. For each: the page's words within 2 s of the game's
 // start, no long task over 100 ms and no call of the page's script waiting
 // 1 s meanwhile, no uncaught error, nothing of the round's text run; then the
 // end of the replay, or "Stop watching", and a click that plays.
@@ -9,6 +9,7 @@
 //   node hostile.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
 import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { join } from 'node:path';
 import { deflateRawSync } from 'node:zlib';
 import { fail, gameStatus, launch, listen, serve, step, unzipPackage, waitFor } from './browser.mjs';
@@ -32,6 +33,18 @@ const damaged = [
     ['not a recording', linkOf(Buffer.from('<img src=x onerror="window.ran=1">\n')), 'cannot be played'],
 ];
 const server = await serve(site);
+// A server that stalls halfway through a recording, and one that sends more
+// than 1 MB without saying how much: both to a page of another origin.
+const awkward = createServer((request, response) => {
+    response.writeHead(200, { 'Access-Control-Allow-Origin': '*', 'Content-Type': 'text/plain' });
+    if (request.url === '/stall.rec') return response.write('pace 60\n0 click 1 1\n');
+    for (let i = 0; i < 40; ++i) response.write(`${i} move 1 1\n`.padEnd(65536, '#'));
+    response.end();
+});
+await new Promise((resolve) => awkward.listen(0, '127.0.0.1', resolve));
+const awkwardUrl = `http://127.0.0.1:${awkward.address().port}`;
+damaged.push(['?play= that stalls', `?play=${awkwardUrl}/stall.rec`, 'sent nothing for 10 s'],
+    ['?play= that never ends', `?play=${awkwardUrl}/flood.rec`, 'larger than 1 MB']);
 const browser = await launch();
 
 // A page at `url` (after `then`, for a drop), watched until `done` settles,
@@ -46,8 +59,10 @@ async function visit(url, done, then = async () => {}) {
         const started = () => performance.getEntriesByName('fusewalker-first-frame').length > 0;
         window.longest = 0;
         window.latest = 0;
+        // Not the test's own work either: the file it drops, made in the page.
+        const after = (name) => performance.getEntriesByName(name)[0]?.startTime ?? 0;
         new PerformanceObserver((list) => list.getEntries().forEach((task) => {
-            if (started() && task.startTime > performance.getEntriesByName('fusewalker-first-frame')[0].startTime)
+            if (started() && task.startTime > after('fusewalker-first-frame') && task.startTime > after('test-dropped'))
                 window.longest = Math.max(window.longest, task.duration);
         })).observe({ type: 'longtask' });
         let due = 0;
@@ -112,6 +127,7 @@ const ways = {
             const transfer = new DataTransfer();
             transfer.items.add(new File([size ? new Uint8Array(size) : text], 'round.rec'));
             document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
+            performance.mark('test-dropped');
         }, bytes.length > 1 << 20 ? ['', bytes.length] : [bytes.toString(), 0]))],
 };
 
@@ -120,7 +136,7 @@ for (const [name, bytes, expect] of rounds)
     for (const [way, make] of Object.entries(ways))
         cases.push([`${name} as ${way}`, ...make(bytes, name).concat([undefined]).slice(0, 2), expect]);
 for (const [name, fragment, expect] of damaged)
-    cases.push([`a link ${name}`, server.url + fragment, undefined, expect]);
+    cases.push([fragment.startsWith('?') ? name : `a link ${name}`, server.url + fragment, undefined, expect]);
 
 async function check([what, url, then, expect]) {
     const verdict = await visit(url, async (page) => {
@@ -148,4 +164,6 @@ for (const each of cases)
     await check(each);
 await browser.close();
 server.close();
+awkward.closeAllConnections();
+awkward.close();
 step(`passed: ${cases.length} hostile rounds refused with their words or played, the page answering throughout`);
