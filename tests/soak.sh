@@ -13,7 +13,8 @@ source "$(dirname "$0")/replay/common.sh"
 rounds="$4" seed="${5:-1}"
 kinds=(full fuse blast fallen fuse blast fallen fuse blast fallen)
 
-# Writes round.script for a round of kind $1 and prints the frames it needs.
+# Writes round.script for a round of kind $1, its lines in frame order as a
+# recording must have them, and prints the frames it needs.
 # The picture is 64 x 48, where the crowd stands between rows 8 and 38.
 make_round() {
     awk -v kind="$1" -v seed="$2" '
@@ -47,7 +48,7 @@ make_round() {
                 if (kind == "full") print (end = 1300) " click 10 10"
             }
             print end + 3 >"/dev/stderr"
-        }' >round.script 2>frames
+        }' 2>frames | sort -s -n -k1,1 >round.script
     cat frames
 }
 
