@@ -4,27 +4,24 @@
 # naming what is wrong, losing nothing already written.
 #
 #   options_test.sh GAME WORK_DIR
-set -u
-game="$(realpath "$1")" work="$2"
-rm -rf "$work" && mkdir -p "$work" && cd "$work" || exit 1
+set -- "$(realpath "$1")" "" "$2"
+source "$(dirname "$0")/../replay/common.sh"
 # SDL's offscreen driver starts without a screen; no window is opened here.
 export SDL_VIDEODRIVER=offscreen
 
-fail() { echo "FAIL: $*"; exit 1; }
-
 # game_says CODE PATTERN ARGS...: exit code CODE, and PATTERN in what it printed.
 game_says() {
-    local code="$1" pattern="$2" status=0
+    local code="$1" pattern="$2"
     shift 2
-    "$game" "$@" >out 2>err || status=$?
-    [ "$status" = "$code" ] || fail "$*: exit code $status, expected $code: $(cat err)"
-    [ "$code" = 0 ] || [ "$(wc -l <err)" = 1 ] || fail "$*: expected one line, got: $(cat err)"
-    grep -q -- "$pattern" out err || fail "$*: '$(cat out err)' does not say '$pattern'"
+    run game "$@"
+    [ "$status" = "$code" ] || fail "$*: exit code $status, expected $code: $(cat game.err)"
+    [ "$code" = 0 ] || [ "$(wc -l <game.err)" = 1 ] || fail "$*: expected one line, got: $(cat game.err)"
+    grep -q -- "$pattern" game.out game.err || fail "$*: '$(cat game.out game.err)' does not say '$pattern'"
 }
 
 game_says 0 "fusewalker 1\." --version
 game_says 0 "Example" --help
-grep -q -- "--fps.*--record.*--play.*--window" <(tr -d '\n' <out) || fail "--help does not show every option"
+grep -q -- "--fps.*--record.*--play.*--window" <(tr -d '\n' <game.out) || fail "--help does not show every option"
 for bad in "--fps 2000" "--fps -1" "--fps 2.5" "--window 320" "--window 0x240" "--window 9000x100" "--record"; do
     # shellcheck disable=SC2086
     game_says 2 "fusewalker: .*${bad%% *}" $bad
@@ -42,7 +39,7 @@ game_says 2 "write over" --record good.rec --play ./good.rec
 [ "$(sed -n 2p good.rec)" = "0 click 1 2" ] || fail "a refused start wrote over the recording it was to play"
 # Rounds from the hostile side the game refuses before its window opens;
 # those it plays, the X round plays.
-bash "$(dirname "$0")/../replay/hostile_rounds.sh" hostile >hostile.tsv
+bash "$here/hostile_rounds.sh" hostile >hostile.tsv
 while IFS=$'\t' read -r name expect; do
     [ "${expect%% *}" = plays ] || game_says 2 "\"hostile/$name.rec\" $expect" --play "hostile/$name.rec"
 done <hostile.tsv

@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
 # One round of the game from its package (.tar.gz: Linux; .zip: Windows,
-# under Wine) on a virtual X server: the title, a click to start, three fuses
-# lit, the blasts, the score screen, a click back to the title, exit code 1
-# once closed. Unpacked in a fresh folder and started in an empty one, it
-# finds its data from where it lies. Every step polls screenshots. The round
-# is recorded, and must replay headlessly to the same outcome, and played
-# back by the game itself, report every outcome line checked.
+# under Wine) on a virtual X server, each screen polled for: the title, a
+# click to start, three fuses, the blasts, the score, a click to the title,
+# exit code 1 once closed. Unpacked in one folder and started in an empty
+# one, it finds its data where it lies. Its recording replays headlessly,
+# and in the game itself, every outcome line checked.
 #
-#   run_e2e.sh PACKAGE XWD_CHECK REPLAY [WORK_DIR]
-#
-# Exits 77 (a skip for CTest) when a tool it needs or the checker is missing.
+#   run_e2e.sh PACKAGE XWD_CHECK REPLAY [WORK_DIR]     (exit 77: a tool is missing)
 set -euo pipefail
 package="$(realpath "$1")"
 check="${2:+$(realpath -m "$2")}"
@@ -28,9 +25,8 @@ case "$package" in
     unzip -q "$package" -d "$work/unpacked"
     # A prefix of its own; without the .NET and browser add-ons Wine asks for nothing.
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    # A display scaled to 150 % (144 dpi), which Wine reads from the desktop
-    # settings. Set before our X server is up, so on none; the Wine desktop
-    # started meanwhile would have none either, and must be gone before the game.
+    # A display scaled to 150 % (144 dpi), set before our X server is up: the
+    # Wine desktop started meanwhile has no display, and must be gone before the game.
     env -u DISPLAY wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
         >"$work/prefix.log" 2>&1 || fail "Wine could not set 144 dpi: $(cat "$work/prefix.log")"
     wineserver -w
@@ -63,9 +59,8 @@ start_game "$work/empty" game.log "${game[@]}" --fps 20 --record round.rec
 wait_for_window 120
 step "window is up: the title screen, text in the default colour"
 wait_for_screen title-white 60
-# The window, its frame included, covers the screen. X is given its client
-# area only: under Wine inside borders of one width and a caption of at least
-# $caption_rows, both sized for the dpi; SDL's window has neither.
+# The window covers the screen: X gives its client area, under Wine inside
+# borders of one width and a caption of $caption_rows or more; SDL's has neither.
 covers_screen() {
     local WIDTH=0 HEIGHT=0 X=0 Y=0
     eval "$(xdotool search --name '^Fusewalker V1.0$' getwindowgeometry --shell | grep -E '^(WIDTH|HEIGHT|X|Y)=[0-9]+$')"
@@ -80,16 +75,12 @@ step "click to start"
 xdotool mousemove 512 300 click 1
 wait_for_screen playing 60
 
-# Three people in the crowd: the rows stand between ground z 0 and 0.78,
-# which on this display is between screen rows 768 * (1 - z) / 1.25. Each
-# click is taken by a frame of its own before the next: two presses before
-# one frame would be one click.
-for spot in "320 420" "512 450" "704 480"; do
+# Three people in the crowd (ground z 0 to 0.78: screen rows 768 * (1 - z) / 1.25),
+# each click in a frame of its own: two presses before one frame are one click.
+for spot in 320,420 512,450 704,480; do
     step "click on the crowd at $spot"
-    # shellcheck disable=SC2086
-    xdotool mousemove $spot click 1
-    # shellcheck disable=SC2086
-    wait_for_frames 1 30 $spot
+    xdotool mousemove "${spot%,*}" "${spot#*,}" click 1
+    wait_for_frames 1 30 "${spot%,*}" "${spot#*,}"
 done
 # Up to the right, inside the window, so the marker's lines cross no label.
 xdotool mousemove 1020 60

@@ -1,5 +1,5 @@
-# Sourced by the end-to-end scripts once $work (scratch) and $check (xwd_check)
-# are set: a private X server at 1024 x 768, the game on it, screenshots polled.
+# Sourced once $work (scratch) and $check (xwd_check) are set: a private X
+# server at 1024 x 768, the game on it, screenshots polled.
 
 xvfb_pid=""
 game_pid=""
@@ -70,10 +70,8 @@ game_processes() {
     done
 }
 
-# xwd walks the window tree, and a window that Wine destroys meanwhile ends
-# it with BadWindow: one more try. The game is held still while the picture
-# is taken, so however slowly a loaded machine takes it, the game loses no
-# time to it: between two pictures it runs only for the check and the pause.
+# The game is held still while the picture is taken, so a slow picture costs
+# it no time. xwd ends with BadWindow when Wine destroys a window mid-walk: one more try.
 shoot() {
     local pids taken=0
     pids="$(game_processes)"
@@ -97,14 +95,11 @@ window_up() { xdotool search --name '^Fusewalker V1.0$' >/dev/null 2>&1; }
 wait_for_window() { poll "$1" "no window titled Fusewalker V1.0" "$game_pid" window_up; }
 wait_for_screen() { poll "$2" "no $1 screen" "$game_pid" shows "$1"; }
 
-# Frames are counted by the game itself, from its recording ($record): every
-# event it takes is written with the frame it comes before. The pointer is
-# nudged by a pixel about a spot (leftwards: Wine's window has its right border
-# at the screen's edge) until the game records a move N frames after
-# the last line it had written, so what the window shows, or how long a
-# screenshot takes, cannot fool the count.
-#   wait_for_frames N SECONDS [X Y]    X Y: the spot, on the screen (default:
-#                                      the top right), or in $nudge_window if set
+# wait_for_frames N SECONDS [X Y]: the pointer nudged a pixel about X Y (on
+# the screen, default the top right, or in $nudge_window) until the game's
+# recording ($record) holds a move N frames after its last line. The game
+# counts its own frames: neither the picture nor a slow screenshot can fool it.
+# Leftwards: Wine's window has its right border at the screen's edge.
 last_frame() { tr -d '\r' <"$record" | awk '$1 ~ /^[0-9]+$/ { f = $1 } END { print f + 0 }'; }
 nudged_past() {
     local at=(mousemove)
@@ -118,12 +113,10 @@ wait_for_frames() {
 }
 
 # The game ends within SECONDS with exit code 1.
+game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }
 expect_exit_code_1() {
-    local deadline=$((SECONDS + $1)) status=0
-    while kill -0 "$game_pid" 2>/dev/null; do
-        [ $SECONDS -lt $deadline ] || fail "still running $1 s after the window was closed"
-        sleep 0.2
-    done
+    local status=0
+    poll "$1" "the game still runs since its window was closed" "$xvfb_pid" game_ended
     wait "$game_pid" || status=$?
     game_pid=""
     [ "$status" -eq 1 ] || fail "exit code $status, expected 1"

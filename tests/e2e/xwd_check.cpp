@@ -13,6 +13,7 @@
 // Exit 0 when the dump shows that screen, 1 when it does not, 2 when the
 // dump cannot be read. One line of measurements goes to stdout either way.
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -45,25 +46,20 @@ int Channel(uint32_t value, uint32_t mask)
     return top ? int(((value & mask) >> shift) * 255 / top) : 0;
 }
 
-const char* ReadScreenshot(const char* path, Image* image)
-{
-    std::vector<std::uint8_t> rgba = ReadPng(path, &image->width, &image->height);
-    if (rgba.empty())
-        return "not a PNG that can be read";
-    for (size_t k = 0; k < rgba.size(); k += 4)
-        image->pixels.push_back({rgba[k], rgba[k + 1], rgba[k + 2]});
-    return nullptr;
-}
-
-// ZPixmap dumps of TrueColor or DirectColor visuals, 16 to 32 bits a pixel:
-// what Xvfb gives at depth 24, with or without Wine's colormap installed.
+// A PNG screenshot, or a ZPixmap dump of a TrueColor or DirectColor visual,
+// 16 to 32 bits a pixel: what Xvfb gives at depth 24, with or without Wine's
+// colormap installed.
 const char* ReadDump(const char* path, Image* image)
 {
     std::ifstream file(path, std::ios::binary);
     std::vector<unsigned char> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     const unsigned char pngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    if (data.size() >= 8 && std::equal(pngSignature, pngSignature + 8, data.begin()))
-        return ReadScreenshot(path, image);
+    if (data.size() >= 8 && std::equal(pngSignature, pngSignature + 8, data.begin())) {
+        std::vector<std::uint8_t> rgba = ReadPng(path, &image->width, &image->height);
+        for (size_t k = 0; k + 3 < rgba.size(); k += 4)
+            image->pixels.push_back({rgba[k], rgba[k + 1], rgba[k + 2]});
+        return rgba.empty() ? "not a PNG that can be read" : nullptr;
+    }
     if (data.size() < 100)
         return "too short for a header";
     uint32_t f[25]; // big-endian header fields
@@ -170,12 +166,9 @@ int Labels(const Image& image)
     return labels;
 }
 
-// Shares of the height: black over the back wall mid-screen; pure red at the top right.
-struct Framing {
-    double wallGap = 0, labelTop = 0, labelHeight = 0;
-};
-
-Framing Frame(const Image& image)
+// Shares of the height: black over the back wall mid-screen; pure red at
+// the top right, where it starts and how high it runs.
+std::array<double, 3> Framing(const Image& image)
 {
     int gap = 0, first = -1, last = -1;
     while (gap < image.height && IsBlack(image.At(image.width / 2, gap)))
@@ -194,10 +187,9 @@ Framing Frame(const Image& image)
 
 int main(int argc, char** argv)
 {
-    const std::string screen = argc == 3 ? argv[2] : "";
-    if (screen != "title-white" && screen != "title-red" && screen != "playing" && screen != "fuses" &&
-        screen != "blasts" && screen != "score" && screen != "whole") {
-        std::fprintf(stderr, "usage: xwd_check DUMP title-white|title-red|playing|fuses|blasts|score|whole\n");
+    const std::string screen = argc == 3 ? argv[2] : "", screens = "title-white|title-red|playing|fuses|blasts|score|whole";
+    if (screen.empty() || ("|" + screens + "|").find("|" + screen + "|") == std::string::npos) {
+        std::fprintf(stderr, "usage: xwd_check DUMP %s\n", screens.c_str());
         return 2;
     }
     Image image;
@@ -205,7 +197,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "xwd_check: %s: %s\n", argv[1], error);
         return 2;
     }
-    Framing framing = Frame(image);
+    const auto [wallGap, labelTop, labelHeight] = Framing(image);
     // Shares of the screen that are black and grey; of the rest, red and
     // white; runs of rows with something on them.
     long black = 0, grey = 0, red = 0, white = 0;
@@ -237,12 +229,11 @@ int main(int argc, char** argv)
                  : screen == "score"     ? textScreen && bands == 2 && redText >= 0.9
                  : screen == "fuses"     ? playing && labels == 3
                  : screen == "blasts"    ? playing && labels == 0 && scoreBands == 2
-                 : screen == "whole"     ? playing && framing.wallGap >= 0.02 && framing.labelTop >= 0.02 &&
-                                           framing.labelHeight >= 0.04
+                 : screen == "whole"     ? playing && wallGap >= 0.02 && labelTop >= 0.02 && labelHeight >= 0.04
                                          : playing;
     std::printf("%s %s: black %.3f grey %.3f text %ld (red %.2f white %.2f) bands %d detail floor %.4f walls %.4f "
                 "labels %d score bands %d; black over the wall %.3f, red at the top right from %.3f, %.3f high\n",
                 argv[2], holds ? "yes" : "no", blackShare, greyShare, text, redText, whiteText, bands, floorDetail,
-                wallDetail, labels, scoreBands, framing.wallGap, framing.labelTop, framing.labelHeight);
+                wallDetail, labels, scoreBands, wallGap, labelTop, labelHeight);
     return holds ? 0 : 1;
 }

@@ -1,5 +1,6 @@
-# Shared by the replay tests, each run as TEST.sh REPLAY DATA WORK: the replay
-# program, the game's data folder, a scratch folder of its own.
+# Shared by the replay tests and the game's options test, each run as
+# TEST.sh PROGRAM DATA WORK: the program, the game's data folder, a scratch
+# folder of its own.
 set -u
 replay="$1" data="$2" work="$3"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
