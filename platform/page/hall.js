@@ -16,16 +16,23 @@
         $('hall-said').textContent = text;
     }
 
-    fetch(base, { method: 'HEAD', cache: 'no-store' }).then(function (response) {
-        if (!response.headers.get('Fusewalker-Hall') || !RoundLinks.canPack)
-            return;
-        $('hall').hidden = false;
-        try {
-            $('hall-name').value = localStorage.getItem(NameKey) || '';
-        } catch (error) {
-            // A browser that keeps nothing for the page asks each time.
-        }
-    }).catch(function () {});
+    function askServer() {
+        fetch(base, { method: 'HEAD', cache: 'no-store' }).then(function (response) {
+            if (!response.headers.get('Fusewalker-Hall') || !RoundLinks.canPack)
+                return;
+            $('hall').hidden = false;
+            try {
+                $('hall-name').value = localStorage.getItem(NameKey) || '';
+            } catch (error) {
+                // A browser that keeps nothing for the page asks each time.
+            }
+        }).catch(function () {});
+    }
+    // A page kept for play offline asks once the network is back, not in vain now.
+    if (navigator.onLine === false)
+        addEventListener('online', askServer, { once: true });
+    else
+        askServer();
 
     $('send-hall').addEventListener('click', async function () {
         var name = $('hall-name').value.trim();
