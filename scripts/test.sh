@@ -6,9 +6,9 @@
 # chromium, Firefox and WebKit, and the README's commands for players: the
 # packages made by package.sh, play.sh's window and play-web.sh's page.
 #
-# The native build and its tests come first: the others use its tools.
-# Then three lanes run side by side, each logging to build-logs/, as the X,
-# Wine and browser rounds spend much of their time waiting on a pace.
+# The native build comes first: the others use its tools. Then four lanes
+# run side by side, each logging to build-logs/, as the X, Wine and browser
+# rounds spend much of their time waiting on a pace.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 jobs="$(nproc)"
@@ -16,10 +16,14 @@ logs="$root/build-logs"
 
 stage() { echo "== $* ($(date +%T))"; }
 
-native() {
-  stage "build and test"
+native_build() {
+  stage "build"
   cmake -S "$root" -B "$root/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DFW_WERROR=ON
   cmake --build "$root/build" -j"$jobs"
+}
+
+native() {
+  stage "test"
   ctest --test-dir "$root/build" --output-on-failure -j"$jobs"
 }
 
@@ -93,10 +97,12 @@ lane() {
 }
 
 "$root/scripts/install-deps.sh" test
-native
+native_build
 mkdir -p "$logs"
-stage "three lanes side by side: the sanitizers, Windows, the web"
+stage "four lanes side by side: the native tests, the sanitizers, Windows, the web"
 declare -A lanes
+lane native native &
+lanes[native]=$!
 lane sanitizers sanitizers &
 lanes[sanitizers]=$!
 lane windows windows readme &
@@ -104,7 +110,7 @@ lanes[windows]=$!
 lane web web &
 lanes[web]=$!
 failed=""
-for name in sanitizers windows web; do
+for name in native sanitizers windows web; do
   wait "${lanes[$name]}" || failed="$failed $name"
   echo "==== build-logs/$name.log"
   cat "$logs/$name.log"
