@@ -1,10 +1,5 @@
-// The pictures in docs/ are the game's own frames, made by replaying
-// docs/playing.script: replaying it through the routing layer must make them
-// again. Almost every part of a frame shows in them (the title and score
-// screens, the font, the room, the marker, every body part's shape, texture
-// and colour, the labels, the crowd as the step leaves it), so this one
-// comparison stands for many. A few pixels may round differently where the
-// software renderer runs on another kind of processor.
+// The docs/ pictures, frames of docs/playing.script, made again through the routing layer: nearly every part of a
+// frame shows in them. A few pixels may round differently on another kind of processor.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -55,8 +50,7 @@ TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPicture)
     }
 }
 
-// The crowd in one batch against the plain part-by-part drawing: the same
-// pixels, frame after frame, so the same state left behind.
+// The crowd in one batch against the plain part-by-part drawing: the same pixels, so the same state left behind.
 TEST(PeopleBatch, PlayingFramesComeOutPixelForPixelAsStripByStrip)
 {
     TempWorkDir dir;
@@ -67,8 +61,7 @@ TEST(PeopleBatch, PlayingFramesComeOutPixelForPixelAsStripByStrip)
         DrawPlayingScene(drawPeople);
         return HeadlessReadPixels();
     };
-    // One pbuffer for both windows: closing a context unloads Mesa's driver,
-    // and the leak checker counts what the driver still held as leaked.
+    // One pbuffer for both sizes: closing a context unloads Mesa's driver, whose holdings the leak checker counts.
     ASSERT_TRUE(HeadlessOpen(1024, 768));
     for (auto [width, height] : {std::pair{1024, 768}, std::pair{160, 120}}) {
         ScreenWidth = width;
