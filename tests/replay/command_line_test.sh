@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The replay's command line: bad options and malformed scripts are refused
-# before anything runs (exit code 2, one line on standard error saying what
-# is wrong, no output), and what it is asked for lands where it is asked.
+# The replay's command line: bad options and scripts refused before anything runs (exit code 2, one line saying
+# what is wrong, no output), and what it is asked for lands where it is asked.
 source "$(dirname "$0")/common.sh"
 
 # refused NAME PATTERN ARGS...
@@ -33,8 +32,7 @@ printf 'pace 60\n0 click 1 2\n' >small.script
 played link --script small.script --link 'http://host/page/?fps=30'
 # The text "pace 60\n0 click 1 2\n" as raw DEFLATE, in base64url.
 [ "$(cat link.out)" = "http://host/page/#round=K0hMTlUwM-AyUEjOyUzOVjBUMOICAA" ] || fail "the link is $(cat link.out)"
-# Rounds from the hostile side: refused at their line, as links too, or
-# played to their outcomes within seconds.
+# Rounds from the hostile side: refused at their line, as links too, or played to their outcomes.
 bash "$here/hostile_rounds.sh" hostile >hostile.tsv
 while IFS=$'\t' read -r name expect; do
     if [ "${expect%% *}" = plays ]; then
@@ -51,8 +49,7 @@ done <hostile.tsv
 played help --help
 grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
 
-# Pictures alone, of the window's size, in a folder named from where the
-# replay started; a data folder without the game's files still plays.
+# Pictures of the window's size, in a folder named from where the replay started; an empty data folder plays.
 mkdir empty-data
 played pictures --data empty-data --size 200x150 --frames 3 --png-at 0,2 --out shots
 for png in shots/frame-0.png shots/frame-2.png; do

@@ -1,6 +1,4 @@
-# Shared by the replay tests and the game's options test, each run as
-# TEST.sh PROGRAM DATA WORK: the program, the game's data folder, a scratch
-# folder of its own.
+# Shared by the replay tests and the game's options test, each run as TEST.sh PROGRAM DATA_DIR WORK_DIR.
 set -u
 replay="$1" data="$2" work="$3"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
