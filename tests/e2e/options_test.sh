@@ -1,8 +1,6 @@
 #!/usr/bin/env bash
-# The game's command line, on the real binary and with no screen needed: help
-# and version, and every refusal ends at once with exit code 2 and one line
+# The game's command line with no screen: help, version, and every refusal at once with exit code 2 and one line
 # naming what is wrong, losing nothing already written.
-#
 #   options_test.sh GAME WORK_DIR
 set -- "$(realpath "$1")" "" "$2"
 source "$(dirname "$0")/../replay/common.sh"
@@ -37,8 +35,7 @@ game_says 2 '"bad.rec" line 3' --record kept.rec --play bad.rec
 printf 'pace 50\n0 click 1 2\n' >good.rec
 game_says 2 "write over" --record good.rec --play ./good.rec
 [ "$(sed -n 2p good.rec)" = "0 click 1 2" ] || fail "a refused start wrote over the recording it was to play"
-# Rounds from the hostile side the game refuses before its window opens;
-# those it plays, the X round plays.
+# Hostile rounds the game refuses before its window opens; those it plays, the X round plays.
 bash "$here/hostile_rounds.sh" hostile >hostile.tsv
 while IFS=$'\t' read -r name expect; do
     [ "${expect%% *}" = plays ] || game_says 2 "\"hostile/$name.rec\" $expect" --play "hostile/$name.rec"
