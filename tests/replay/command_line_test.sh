@@ -7,10 +7,7 @@ source "$(dirname "$0")/common.sh"
 refused() {
     local name="$1" pattern="$2"
     shift 2
-    run "$name" --data "$data" --size 64x48 --frames 5 --dump-at 4 --out "out-$name" "$@"
-    [ "$status" = 2 ] || fail "$name: exit code $status, expected 2"
-    [ "$(wc -l <"$name.err")" = 1 ] || fail "$name: expected one line on standard error, got: $(cat "$name.err")"
-    grep -q -- "$pattern" "$name.err" || fail "$name: '$(cat "$name.err")' does not say '$pattern'"
+    says "$name" 2 "$pattern" --data "$data" --size 64x48 --frames 5 --dump-at 4 --out "out-$name" "$@"
     [ ! -s "$name.out" ] && [ ! -e "out-$name" ] || fail "$name: wrote output although refused"
 }
 
@@ -46,8 +43,7 @@ while IFS=$'\t' read -r name expect; do
         refused "$name-link" "\"hostile/$name.rec\" $expect" --script "hostile/$name.rec" --link http://host/
     fi
 done <hostile.tsv
-played help --help
-grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
+says help 0 "Usage: fusewalker-replay" --help
 
 # Pictures of the window's size, in a folder named from where the replay started; an empty data folder plays.
 mkdir empty-data

@@ -21,6 +21,16 @@ played() {
     run "$@"
     [ "$status" = 0 ] || fail "$1: exit code $status: $(cat "$1.err")"
 }
+# says NAME CODE PATTERN ARGS...: a run ending with CODE, PATTERN in what it printed, and if refused one line.
+says() {
+    local name="$1" code="$2" pattern="$3"
+    shift 3
+    run "$name" "$@"
+    [ "$status" = "$code" ] || fail "$name $*: exit code $status, expected $code: $(cat "$name.err")"
+    [ "$code" = 0 ] || [ "$(wc -l <"$name.err")" = 1 ] || fail "$name $*: expected one line, got: $(cat "$name.err")"
+    grep -q -- "$pattern" "$name.out" "$name.err" ||
+        fail "$name $*: '$(cat "$name.out" "$name.err")' does not say '$pattern'"
+}
 
 # A number from the JSON summary in NAME.out, a value from the first line of a dump.
 field() { sed -n "s/.*\"$2\":\(-\?[0-9]*\).*/\1/p" "$1.out"; }
