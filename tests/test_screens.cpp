@@ -21,6 +21,7 @@ namespace {
 
 using Crowd = std::vector<Particle>;
 Crowd TakeCrowd() { return Crowd(particles, particles + ParticleCount); }
+GLfloat LineWidth() { GLfloat width = 0.0f; glGetFloatv(GL_LINE_WIDTH, &width); return width; }
 bool IsCrowd(const Crowd& crowd) { return std::memcmp(crowd.data(), particles, sizeof particles) == 0; }
 bool IsFreshCrowd()
 {
@@ -148,20 +149,15 @@ TEST_F(GameStates, ARoundEndsWhenNoFallenHeadMovesFasterThanTheThreshold)
     EXPECT_TRUE(RoundHasEnded());
 }
 
-TEST_F(GameStates, TheTitlePromptBlinksThroughFiveLineWidths)
+TEST_F(GameStates, TheTitlePromptBlinksAndFramesRunUnseenTakeEveryClockStepAndAPlayingFrameEachUntilTheirTime)
 {
     // Each width holds for ten frames of the clock: 0.5, 2, 4, 1, 3, again.
     for (auto [clock, want] : {std::pair{1.0f, 2.0f}, {2.0f, 4.0f}, {2.9f, 4.0f}, {3.0f, 1.0f}, {4.0f, 3.0f}, {5.0f, 0.5f}}) {
         FrameClock = clock;
         RoutePaint();
-        GLfloat width = 0.0f;
-        glGetFloatv(GL_LINE_WIDTH, &width);
-        EXPECT_EQ(width, want) << "FrameClock " << clock;
+        EXPECT_EQ(LineWidth(), want) << "FrameClock " << clock;
     }
-}
-
-TEST_F(GameStates, FramesRunUnseenTakeEveryClockStepAndAPlayingFrameEachUntilTheirTime)
-{
+    RouteCreate();
     // Past 2^21 a step no longer moves the clock: it is the float sum of every step all the same.
     const long frames = 25000000;
     float clock = 0.0f;
@@ -169,10 +165,8 @@ TEST_F(GameStates, FramesRunUnseenTakeEveryClockStepAndAPlayingFrameEachUntilThe
         clock += 0.1f;
     EXPECT_TRUE(RouteUnseenFrames(frames, 60.0));
     EXPECT_TRUE(RoutedFrames() == frames && FrameClock == clock && CurrentState == Title) << FrameClock;
-    GLfloat width = 0.0f;
-    glGetFloatv(GL_LINE_WIDTH, &width);
     int blink = 2 * int(clock) % 5;
-    EXPECT_EQ(width, blink ? float(blink) : 0.5f) << "as the last title frame before it left it";
+    EXPECT_EQ(LineWidth(), blink ? float(blink) : 0.5f) << "as the last title frame before it left it";
     // Playing frames each step the crowd: out of time, they wait.
     RouteLeftButtonDown(512, 400, 1024, 768);
     EXPECT_FALSE(RouteUnseenFrames(frames + 1000, 0.0));
