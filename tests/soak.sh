@@ -1,21 +1,18 @@
 #!/usr/bin/env bash
-# Rounds on end through the replay tool, best built with the sanitizers, every
-# frame checked (--check) and every round's summary held to the screen and
-# score its kind ends on. Click positions come from SEED; a round is one of
+# Rounds on end through the replay tool built with the sanitizers, every frame checked (--check) and every
+# summary held to the screen and score its kind ends on. Clicks come from SEED; a round is one of
 #   full    three people lit, played to the score screen, clicked back to the title
 #   fuse    three people lit (the last one twice), resized mid-fuse
 #   blast   three people lit, resized mid-blast, a click starting a new round
 #   fallen  one person lit, two more among those its blast felled, resized
-#
 #   soak.sh REPLAY DATA_DIR WORK_DIR ROUNDS [SEED]
 set -- "$(realpath "$1")" "$(realpath "$2")" "$(realpath -m "$3")" "${@:4}"
 source "$(dirname "$0")/replay/common.sh"
 rounds="$4" seed="${5:-1}"
 kinds=(full fuse blast fallen fuse blast fallen fuse blast fallen)
 
-# Writes round.script for a round of kind $1, its lines in frame order as a
-# recording must have them, and prints the frames it needs.
-# The picture is 64 x 48, where the crowd stands between rows 8 and 38.
+# Writes round.script for a round of kind $1, in frame order as a recording must be, and prints the frames it
+# needs. In the 64 x 48 picture the crowd stands between rows 8 and 38.
 make_round() {
     awk -v kind="$1" -v seed="$2" '
         function at(low, high) { return low + int(rand() * (high - low + 1)) }

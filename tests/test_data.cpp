@@ -1,6 +1,5 @@
-// The game's two data files: where they are found, how the readers take
-// them and what stands in for them when they are missing or unsound. (The
-// fuzzers' corpora hold every malformed shape; here each rule once.)
+// The game's two data files: where they are found, how they are read, what stands in when they are missing or
+// unsound. The fuzzers' corpora hold every malformed shape; here each rule once.
 #include <sys/stat.h>
 
 #include <cstring>
@@ -36,8 +35,7 @@ Bytes FloatBytes(const float* values, size_t count)
 }
 Bytes PoseBytes(const Vec4* pose) { return FloatBytes(&pose[0].x, 4 * ParticlesPerPerson); }
 
-// A BMP file: the header fields the reader looks at, the info block padded
-// with zeros up to offBits, then the pixels.
+// A BMP file: the header fields the reader looks at, zeros up to offBits, then the pixels.
 Bytes Bmp(int32_t width, int32_t height, const Bytes& pixels, uint16_t bits = 24, uint32_t compression = 0,
           uint32_t sizeImage = 0, uint32_t offBits = 54)
 {
@@ -50,10 +48,8 @@ Bytes Bmp(int32_t width, int32_t height, const Bytes& pixels, uint16_t bits = 24
     return out;
 }
 
-// A picture of distinct colours (the colour key at (1, 0)): its 24-bit rows
-// as the file holds them, bottom row first, each padded to four bytes with
-// 0xEE so that reading the padding as a pixel shows; or the packed RGBA the
-// converter should make of it, the key clear.
+// Distinct colours, the key at (1, 0): 24-bit rows bottom first, padded with 0xEE so that padding read as a
+// pixel shows; or the packed RGBA the converter should make of them, the key clear.
 Bytes Picture(int width, int height, bool rgba = false)
 {
     Bytes out;
@@ -70,8 +66,7 @@ Bytes Picture(int width, int height, bool rgba = false)
     return out;
 }
 
-// Reads the bytes as a file: the converted picture, or nothing and nothing
-// left allocated if refused.
+// The bytes read as a file: the converted picture, or if refused nothing, and nothing left allocated.
 Bytes ReadAndConvert(const Bytes& file)
 {
     WriteFile("test.bmp", file);
@@ -96,9 +91,9 @@ TEST_F(DataFiles, TheFirstFolderThatHasAFileGivesItAndANowhereFileIsReportedOnce
 {
     const std::string here = fs::current_path().string(), bin = here + "/game/bin";
     SetProgramPath((bin + "/").c_str()); // the folder alone, as SDL gives it
-    SetProgramPath((bin + "/fusewalker").c_str());
     const std::vector<std::string> folders = DataFolders();
-    ASSERT_EQ(folders.size(), 3u);
+    SetProgramPath((bin + "/fusewalker").c_str());
+    ASSERT_TRUE(folders.size() == 3u && DataFolders() == folders);
     EXPECT_TRUE(folders[0] == here && folders[1] == bin);
     fs::create_directories(bin);
     WriteFile(bin + "/a", {1});
@@ -121,8 +116,7 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
     std::ifstream in(FW_DATA_DIR "/ragdoll.rag", std::ios::binary);
     EXPECT_EQ(Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()), PoseBytes(ShippedPose))
         << "the shipped pose is the data file";
-    // A distinct value in every float, and past the 15th record a NaN that
-    // would be refused if read; 18 bytes end inside a float.
+    // A distinct value in every float, then a NaN refused if read past the 15th record; 18 bytes end mid-float.
     std::vector<float> distinct(4 * ParticlesPerPerson + 1, std::numeric_limits<float>::quiet_NaN());
     for (size_t i = 0; i + 1 < distinct.size(); ++i)
         distinct[i] = 0.01f * float(i + 1);
@@ -136,8 +130,8 @@ TEST_F(DataFiles, ARagdollFileFillsThePoseFromItsStartAndAnUnsoundOneGivesTheShi
         std::copy(file.begin(), file.begin() + long(std::min<size_t>(length, RagdollFileBytes)), want.begin());
         EXPECT_EQ(PoseBytes(RagdollTemplate), want) << length << " bytes";
     }
-    // Float index and its value; -1 removes the file, -2 puts a folder in its
-    // place, which opens but reads as nothing, so the pose stays; w need only be finite.
+    // Float index and value; -1 removes the file, -2 puts a folder there (it opens, reads nothing, the pose
+    // stays); w need only be finite.
     const float inf = std::numeric_limits<float>::infinity();
     const struct {
         int index;
@@ -192,10 +186,8 @@ TEST_F(DataFiles, BitmapsConvertToPackedRgbaWithOnlyTheExactKeyClearOrAreRefused
     EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(24, 0x7F), 32)), Bytes(24, 0));
     EXPECT_EQ(ReadAndConvert(Bmp(3, 2, Bytes(24, 0x7F), 24, 1)), Bytes(24, 0));
 
-    // Refused: cut short, bfOffBits leaving less than the 40-byte info header
-    // or past the end, biSizeImage a byte short of the rows or far past the
-    // end, empty or top-down, a side past 32768 over bytes enough for every
-    // row, sizes a wrapped product would make small, bit counts past 32.
+    // Refused: cut short, bfOffBits inside the info header or past the end, biSizeImage short of the rows or far
+    // past the end, empty or top-down, a side past 32768, sizes a wrapped product makes small, bits past 32.
     const Bytes whole = Bmp(4, 4, Picture(4, 4));
     std::vector<Bytes> refused = {{}, Bytes(whole.begin(), whole.begin() + 53), Bytes(whole.begin(), whole.end() - 1),
                                   Bmp(4, 4, Picture(4, 4), 24, 0, 47), Bmp(4, 4, Picture(4, 4), 24, 0, 0xFFFFFFFFu),

@@ -1,8 +1,5 @@
-// The game's two fast passes against the plain reference ones: the same
-// crowd through both, compared bit for bit, on crowds made to find the
-// corners of the fast paths (dense clusters where falls chain within a pass,
-// heads on the knock-on threshold, odd link tables, hostile positions).
-// Whole rounds are held to the plain step by the replay's recorded hashes.
+// The game's two fast passes held bit for bit to the plain ones on crowds made to find their corners: chained
+// falls, heads on the threshold, odd link tables, hostile positions. Whole rounds are the replay hashes' part.
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -19,8 +16,7 @@
 
 namespace {
 
-// One pass from the state as it stands through the reference and
-// through the game's code: the same outcome in every bit. Leaves the game's.
+// One pass from the state as it stands, the reference's and the game's: the same in every bit. Leaves the game's.
 ::testing::AssertionResult SameOutcome(void (*reference)(), void (*fast)())
 {
     GameSnapshot start = TakeSnapshot();
@@ -59,8 +55,7 @@ void ScatterHeads(Random& random, float x0, float x1, float z0, float z1, uint32
     }
 }
 
-// An offset (x, 0, z) whose squared length, as the game forms it, is the
-// threshold itself, searched from x upwards.
+// An offset (x, 0, z) whose squared length, as the game forms it, is the threshold itself; x searched upwards.
 Vec4 OnTheThreshold(float square, float x)
 {
     for (;; x = std::nextafter(x, 1.0f)) {
@@ -107,9 +102,8 @@ TEST(FastKnockOn, MatchesAllPairsOnRandomClusteredAndHostileCrowds)
 
 TEST(FastKnockOn, HeadsOnTheThresholdFollowTheExactArithmetic)
 {
-    // The three largest offsets whose square, as the test forms it, lies
-    // below the threshold, the three smallest whose square does not, and a
-    // diagonal whose square is the threshold itself: not touching.
+    // The three largest offsets whose square lies below the threshold, the three smallest whose square does not,
+    // and a diagonal whose square is the threshold itself: not touching.
     std::vector<float> touching, apart;
     for (float d = 0.0139f; apart.size() < 3; d = std::nextafter(d, 1.0f))
         (d * d < KnockOnDistanceSquared ? touching : apart).push_back(d);
@@ -120,8 +114,7 @@ TEST(FastKnockOn, HeadsOnTheThresholdFollowTheExactArithmetic)
         StartRound();
         for (int p = 0; p < PeopleCount; ++p) // far apart, a metre up
             HeadPos(p) = Vec4(-0.95f + 0.06f * float(p % 32), 0.0f, 0.03f * float(p / 32));
-        // A fallen head beside a standing one in each cell of a 10 x 10
-        // lattice, on binary fractions or off them, along x or along z.
+        // A fallen head beside a standing one in each cell of a 10 x 10 lattice, on binary fractions or off.
         int touchingPairs = 0;
         for (int pair = 0; pair < 100; ++pair) {
             int fallen = 2 * pair + trial % 2, standing = 2 * pair + 1 - trial % 2;
@@ -155,8 +148,7 @@ TEST(FastLinks, MatchesTheReferenceOnOddLinkTablesAndStandingParts)
             p.pos.x += random.Between(-0.01f, 0.01f);
             p.vel.z += random.Between(-1.0f, 1.0f);
         }
-        // Body parts that stand, heads fallen or standing at random, and
-        // negative zeros where a link must leave a value alone.
+        // Body parts that stand, heads fallen or not, and negative zeros where a link must leave a value alone.
         for (int n = 0; n < 40; ++n)
             particles[random.engine() % ParticleCount].standing = uint8_t(random.OneIn(2));
         for (int g = 0; g < ParticleCount; g += 7)
@@ -164,8 +156,7 @@ TEST(FastLinks, MatchesTheReferenceOnOddLinkTablesAndStandingParts)
                 particles[g].vel = Vec4(-0.0f, -0.0f, -0.0f);
                 particles[g].pos.z = -0.0f;
             }
-        // Linked ends on one point, nearly so, and exactly as far apart as the
-        // length threshold (at the origin, where the offset is kept exactly).
+        // Linked ends on one point, nearly so, and exactly the length threshold apart (at the origin: kept exactly).
         for (int n = 0; n < 30; ++n) {
             Particle& p = particles[random.engine() % ParticleCount];
             if (n % 3 == 2)
@@ -173,8 +164,7 @@ TEST(FastLinks, MatchesTheReferenceOnOddLinkTablesAndStandingParts)
             if (p.linkCount > 0)
                 particles[p.links[0].target].pos = Vec4(p.pos.x + offsets[n % 3].x, p.pos.y, p.pos.z + offsets[n % 3].z);
         }
-        // Link tables that are not the skeleton: fewer links, a link into
-        // another person or far along the array, a longer bone.
+        // Link tables that are not the skeleton: fewer links, a link into another person or far on, a longer bone.
         for (int n = 0; n < 15; ++n) {
             int person = int(random.engine() % PeopleCount);
             Particle& p = particles[person * ParticlesPerPerson + int(random.engine() % ParticlesPerPerson)];

@@ -1,10 +1,6 @@
-// The pictures in docs/ are the game's own frames, made by replaying
-// docs/playing.script: replaying it through the routing layer must make them
-// again. Almost every part of a frame shows in them (the title and score
-// screens, the font, the room, the marker, every body part's shape, texture
-// and colour, the labels, the crowd as the step leaves it), so this one
-// comparison stands for many. A few pixels may round differently where the
-// software renderer runs on another kind of processor.
+// The docs/ pictures, frames of docs/playing.script, made again through the routing layer: nearly every part of a
+// frame shows in them. A few pixels may round differently on another kind of processor. Then the crowd in one
+// batch against the plain part-by-part drawing: the same pixels, so the same state left behind.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -24,7 +20,7 @@
 #include "tools/png.h"
 #include "world/globals.h"
 
-TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPicture)
+TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPictureAndTheBatchedCrowdDrawsAsStripByStrip)
 {
     const int width = 1024, height = 768;
     const std::string docs = std::string(FW_SOURCE_DIR) + "/docs/";
@@ -34,6 +30,7 @@ TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPicture)
     TempWorkDir dir;
     CopyDataFile("ragdoll.rag");
     CopyDataFile("face.bmp");
+    // One pbuffer for every size: closing a context unloads Mesa's driver, whose holdings the leak checker counts.
     ASSERT_TRUE(HeadlessOpen(width, height));
     ScreenWidth = width;
     ScreenHeight = height;
@@ -53,31 +50,19 @@ TEST(Pictures, ReplayingTheDocsScriptRemakesEveryPicture)
                          std::abs(made[k + 2] - expected[k + 2]) > 2;
         EXPECT_LE(differing, width * height / 20000) << name << " after frame " << frame;
     }
-}
-
-// The crowd in one batch against the plain part-by-part drawing: the same
-// pixels, frame after frame, so the same state left behind.
-TEST(PeopleBatch, PlayingFramesComeOutPixelForPixelAsStripByStrip)
-{
-    TempWorkDir dir;
-    CopyDataFile("ragdoll.rag");
-    CopyDataFile("face.bmp");
     auto frame = [](void (*drawPeople)()) {
         SetUpScene();
         DrawPlayingScene(drawPeople);
         return HeadlessReadPixels();
     };
-    // One pbuffer for both windows: closing a context unloads Mesa's driver,
-    // and the leak checker counts what the driver still held as leaked.
-    ASSERT_TRUE(HeadlessOpen(1024, 768));
-    for (auto [width, height] : {std::pair{1024, 768}, std::pair{160, 120}}) {
-        ScreenWidth = width;
-        ScreenHeight = height;
+    for (auto [w, h] : {std::pair{1024, 768}, std::pair{160, 120}}) {
+        ScreenWidth = w;
+        ScreenHeight = h;
         SetUpRendering();
         MidRoundCrowd();
         frame(DrawPeople); // the state every later frame starts from
         std::vector<uint8_t> plain = frame(ReferenceDrawPeople), batched = frame(DrawPeople);
-        EXPECT_TRUE(plain == batched) << "the frames differ at " << width << " x " << height;
-        EXPECT_NE(plain, frame([] {})) << "no crowd to see at " << width << " x " << height;
+        EXPECT_TRUE(plain == batched) << "the frames differ at " << w << " x " << h;
+        EXPECT_NE(plain, frame([] {})) << "no crowd to see at " << w << " x " << h;
     }
 }

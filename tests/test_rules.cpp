@@ -1,8 +1,5 @@
-// The vector maths, and the step's passes and the fuse rules on hand-placed
-// particles where a whole round would not reach: thresholds, ties, equal
-// distances, coinciding points. Whole rounds are held to recorded dumps, the
-// crowd hash and the docs pictures; the links to the plain step; hostile
-// poses to the fuzzers' corpora.
+// The vector maths, the step's passes and the fuse rules on hand-placed particles, where whole rounds (held to
+// recorded dumps elsewhere) do not reach: thresholds, ties, equal distances, coinciding points.
 #include <cmath>
 
 #include <gtest/gtest.h>

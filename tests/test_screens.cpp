@@ -1,6 +1,4 @@
-// The mouse, the game's three screens as a shell drives them (through the
-// routing layer, frame by frame) and the font at its edges. (Whole rounds
-// play in the replay tests; the docs pictures show the glyphs in use.)
+// The mouse, the game's three screens as a shell drives them through the routing layer, and the font at its edges.
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -23,6 +21,7 @@ namespace {
 
 using Crowd = std::vector<Particle>;
 Crowd TakeCrowd() { return Crowd(particles, particles + ParticleCount); }
+GLfloat LineWidth() { GLfloat width = 0.0f; glGetFloatv(GL_LINE_WIDTH, &width); return width; }
 bool IsCrowd(const Crowd& crowd) { return std::memcmp(crowd.data(), particles, sizeof particles) == 0; }
 bool IsFreshCrowd()
 {
@@ -40,9 +39,8 @@ bool ClickAndFrame(int mx, int my)
     return IsCrowd(before);
 }
 
-// Lines drawn, through feedback mode, and the leftmost x any of them reaches:
-// with identity matrices and a viewport of 2 x 2 at (-1, -1), the x given.
-// Drawn with texturing on and depth testing off, which the font undoes.
+// Lines drawn (feedback mode, identity matrices and a 2 x 2 viewport at (-1, -1), so x as given) and the leftmost
+// x any reaches; texturing on and depth testing off, which the font must undo.
 template <class Draw>
 std::pair<int, float> Lines(Draw draw)
 {
@@ -81,9 +79,8 @@ protected:
 
 TEST(CursorMapping, DisplayPixelsBecomeTheGroundPointAndPressesLatchAClick)
 {
-    // x runs -1 to 1 across the display (not the window); the ground point's
-    // depth (CursorZ + 0.8) from 1 at the top row to 0 at 80 percent down,
-    // and beyond the box off the window (Windows hands over signed halves).
+    // x runs -1 to 1 across the display, not the window; the ground depth (CursorZ + 0.8) from 1 at the top row to
+    // 0 at 80 percent down, and beyond the box off the window (Windows hands over signed halves).
     for (auto [mx, my, width, x, groundZ] : {std::tuple{0, 384, 1024, -1.0f, 0.375f},
                                              {1023, 767, 1024, 0.998046875f, -0.2483724f},
                                              {-512, -384, 1024, -2.0f, 1.625f}, {1024, 0, 2048, 0.0f, 1.0f}}) {
@@ -101,8 +98,7 @@ TEST(CursorMapping, DisplayPixelsBecomeTheGroundPointAndPressesLatchAClick)
 
 TEST_F(GameStates, TheScreensChangeOnClicksAndSizesWithTheirCountsAfresh)
 {
-    // What the last round left must not leak into the new one, and the click
-    // that starts play places nobody.
+    // What the last round left must not leak into the new one, and the click that starts play places nobody.
     PlayerScore = 77;
     ExplosionCount = 2;
     FusewalkersLeft = 0;
@@ -142,8 +138,7 @@ TEST_F(GameStates, ARoundEndsWhenNoFallenHeadMovesFasterThanTheThreshold)
     EXPECT_TRUE(RoundHasEnded());
     head.vel.y = std::nextafter(head.vel.y, 1.0f);
     EXPECT_FALSE(RoundHasEnded());
-    // A standing person never counts as moving; with somebody standing,
-    // fewer than three blasts keep the round going; with nobody, it ends.
+    // A standing person never counts as moving; with somebody standing, fewer than three blasts keep it going.
     head.standing = 1;
     EXPECT_TRUE(RoundHasEnded());
     ExplosionCount = 2;
@@ -154,33 +149,24 @@ TEST_F(GameStates, ARoundEndsWhenNoFallenHeadMovesFasterThanTheThreshold)
     EXPECT_TRUE(RoundHasEnded());
 }
 
-TEST_F(GameStates, TheTitlePromptBlinksThroughFiveLineWidths)
+TEST_F(GameStates, TheTitlePromptBlinksAndFramesRunUnseenTakeEveryClockStepAndAPlayingFrameEachUntilTheirTime)
 {
     // Each width holds for ten frames of the clock: 0.5, 2, 4, 1, 3, again.
     for (auto [clock, want] : {std::pair{1.0f, 2.0f}, {2.0f, 4.0f}, {2.9f, 4.0f}, {3.0f, 1.0f}, {4.0f, 3.0f}, {5.0f, 0.5f}}) {
         FrameClock = clock;
         RoutePaint();
-        GLfloat width = 0.0f;
-        glGetFloatv(GL_LINE_WIDTH, &width);
-        EXPECT_EQ(width, want) << "FrameClock " << clock;
+        EXPECT_EQ(LineWidth(), want) << "FrameClock " << clock;
     }
-}
-
-TEST_F(GameStates, FramesRunUnseenTakeEveryClockStepAndAPlayingFrameEachUntilTheirTime)
-{
-    // Past 2^21 a step no longer moves the clock, and the title's frames
-    // stop there: the clock is the sum of every step all the same.
     RouteCreate();
+    // Past 2^21 a step no longer moves the clock: it is the float sum of every step all the same.
     const long frames = 25000000;
     float clock = 0.0f;
     for (long f = 0; f < frames; ++f)
         clock += 0.1f;
     EXPECT_TRUE(RouteUnseenFrames(frames, 60.0));
     EXPECT_TRUE(RoutedFrames() == frames && FrameClock == clock && CurrentState == Title) << FrameClock;
-    GLfloat width = 0.0f;
-    glGetFloatv(GL_LINE_WIDTH, &width);
     int blink = 2 * int(clock) % 5;
-    EXPECT_EQ(width, blink ? float(blink) : 0.5f) << "as the last title frame before it left it";
+    EXPECT_EQ(LineWidth(), blink ? float(blink) : 0.5f) << "as the last title frame before it left it";
     // Playing frames each step the crowd: out of time, they wait.
     RouteLeftButtonDown(512, 400, 1024, 768);
     EXPECT_FALSE(RouteUnseenFrames(frames + 1000, 0.0));

@@ -1,5 +1,4 @@
-// Scripts and recordings as the game and the replay read and write them,
-// and the frame pace. (The command lines are tried on the programs themselves.)
+// Scripts and recordings as the game and the replay read and write them, and the frame pace.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -35,8 +34,7 @@ TEST(Script, EveryKindOfLineReadsBackAsWritten)
 
 TEST(Script, MalformedLinesAreRefusedNamingTheLine)
 {
-    // Each text and the start of its error. Floods, frames too far on and the
-    // limits' edges are the hostile rounds' (replay/hostile_rounds.sh).
+    // Each text and the start of its error; floods and the limits' edges are replay/hostile_rounds.sh's.
     const std::pair<std::string, std::string> cases[] = {
         {"0 click 1 2\nhello\n", "line 2: frame number"}, {"-1 move 1 2\n", "line 1: frame number"},
         {"# fine\n\n0 click 1\n", "line 3:"},              {"0 click 1 2 3\n", "line 1:"},
@@ -77,19 +75,15 @@ TEST(Script, MalformedLinesAreRefusedNamingTheLine)
         EXPECT_TRUE(c >= 0x20 && c < 0x7f) << "byte " << int(static_cast<unsigned char>(c)) << " in " << garbage.error;
 }
 
-TEST(Pace, DeadlinesStayAPeriodApartAndALongStallStartsAfresh)
+TEST(Pace, DeadlinesStayAPeriodApartThePageRunsSixtyFramesASecondOnEveryDisplayAndAStallStartsAfresh)
 {
     const double period = 0.02;
     EXPECT_EQ(NextFrameDue(0.0, 5.0, period), 5.0) << "the first frame sets the count going";
     EXPECT_EQ(NextFrameDue(5.0, 5.001, period), 5.0 + period) << "an early frame waits for its time";
     EXPECT_EQ(NextFrameDue(5.0, 5.035, period), 5.0 + period) << "a frame a little late is made up for";
     EXPECT_EQ(NextFrameDue(5.0, 5.05, period), 5.05) << "no burst after a stall";
-}
 
-TEST(Pace, ThePageRunsSixtyFramesASecondOnEveryDisplayEachShownForASteadyCountOfRefreshes)
-{
-    // Refreshes a second, with the refreshes each game frame is shown for
-    // (0: two frames in one refresh); the refreshes are a little uneven.
+    // Refreshes a second, a little uneven, and those each frame is shown for (0: two frames in one refresh).
     const std::pair<double, std::vector<int>> displays[] = {
         {30, {0}}, {60, {1}}, {90, {1, 2}}, {120, {2}}, {144, {2, 3}}, {240, {4}}};
     for (const auto& [hz, shown] : displays) {
@@ -100,10 +94,8 @@ TEST(Pace, ThePageRunsSixtyFramesASecondOnEveryDisplayEachShownForASteadyCountOf
             double now = 100.0 + refresh / hz + (refresh % 3 - 1) * 0.0003;
             long due = FramesDue(&clock, now, 60);
             frames += due;
-            if (due > 1)
-                counts.push_back(0);
-            else if (due == 1)
-                counts.push_back(1);
+            if (due > 0)
+                counts.push_back(due > 1 ? 0 : 1);
             else if (!counts.empty())
                 ++counts.back();
         }

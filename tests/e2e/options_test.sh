@@ -1,46 +1,33 @@
 #!/usr/bin/env bash
-# The game's command line, on the real binary and with no screen needed: help
-# and version, and every refusal ends at once with exit code 2 and one line
+# The game's command line with no screen: help, version, and every refusal at once with exit code 2 and one line
 # naming what is wrong, losing nothing already written.
-#
 #   options_test.sh GAME WORK_DIR
 set -- "$(realpath "$1")" "" "$2"
 source "$(dirname "$0")/../replay/common.sh"
 # SDL's offscreen driver starts without a screen; no window is opened here.
 export SDL_VIDEODRIVER=offscreen
 
-# game_says CODE PATTERN ARGS...: exit code CODE, and PATTERN in what it printed.
-game_says() {
-    local code="$1" pattern="$2"
-    shift 2
-    run game "$@"
-    [ "$status" = "$code" ] || fail "$*: exit code $status, expected $code: $(cat game.err)"
-    [ "$code" = 0 ] || [ "$(wc -l <game.err)" = 1 ] || fail "$*: expected one line, got: $(cat game.err)"
-    grep -q -- "$pattern" game.out game.err || fail "$*: '$(cat game.out game.err)' does not say '$pattern'"
-}
-
-game_says 0 "fusewalker 1\." --version
-game_says 0 "Example" --help
+says game 0 "fusewalker 1\." --version
+says game 0 "Example" --help
 grep -q -- "--fps.*--record.*--play.*--window" <(tr -d '\n' <game.out) || fail "--help does not show every option"
 for bad in "--fps 2000" "--fps -1" "--fps 2.5" "--window 320" "--window 0x240" "--window 9000x100" "--record"; do
     # shellcheck disable=SC2086
-    game_says 2 "fusewalker: .*${bad%% *}" $bad
+    says game 2 "fusewalker: .*${bad%% *}" $bad
 done
-game_says 2 "fusewalker: .*not expected" round.rec
-for f in /no/such/folder/round.rec /dev/full; do game_says 2 "\"$f\"" --record "$f"; done
-game_says 2 '"missing.rec"' --play missing.rec
+says game 2 "fusewalker: .*not expected" round.rec
+for f in /no/such/folder/round.rec /dev/full; do says game 2 "\"$f\"" --record "$f"; done
+says game 2 '"missing.rec"' --play missing.rec
 
 printf 'pace 50\n0 click 1 2\n3 fly 1 2\n' >bad.rec
 printf 'kept\n' >kept.rec
-game_says 2 '"bad.rec" line 3' --record kept.rec --play bad.rec
+says game 2 '"bad.rec" line 3' --record kept.rec --play bad.rec
 [ "$(cat kept.rec)" = kept ] || fail "a refused start wrote over the recording"
 printf 'pace 50\n0 click 1 2\n' >good.rec
-game_says 2 "write over" --record good.rec --play ./good.rec
+says game 2 "write over" --record good.rec --play ./good.rec
 [ "$(sed -n 2p good.rec)" = "0 click 1 2" ] || fail "a refused start wrote over the recording it was to play"
-# Rounds from the hostile side the game refuses before its window opens;
-# those it plays, the X round plays.
+# Hostile rounds the game refuses before its window opens; those it plays, the X round plays.
 bash "$here/hostile_rounds.sh" hostile >hostile.tsv
 while IFS=$'\t' read -r name expect; do
-    [ "${expect%% *}" = plays ] || game_says 2 "\"hostile/$name.rec\" $expect" --play "hostile/$name.rec"
+    [ "${expect%% *}" = plays ] || says game 2 "\"hostile/$name.rec\" $expect" --play "hostile/$name.rec"
 done <hostile.tsv
 echo "options ok"

@@ -1,14 +1,7 @@
-// Tells whether two pictures of the same frame, drawn by two different
-// rasterizers (the browser's WebGL and Mesa's OpenGL), show the same thing.
-// Edges of triangles and lines, and texture filtering, may round one pixel
-// either way and a little darker or lighter, so a pixel counts as matched
-// when the other picture has a colour close to it within one pixel; the
-// pictures match when few pixels, counted both ways, are left unmatched.
-//
+// Whether two rasterizers' pictures of one frame (WebGL's and Mesa's) show the same: edges and filtering may round
+// a pixel either way and a shade off, so a pixel matches a close colour within one pixel in the other picture.
 //   picture_match A.png B.png LIMIT
-//
-// Exit 0 when at most LIMIT pixels are unmatched, 1 when more are, 2 when a
-// picture cannot be read or the sizes differ. The count goes to stdout.
+// Exit 0 when at most LIMIT pixels are unmatched both ways, 1 when more, 2 when unreadable or of other sizes.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>

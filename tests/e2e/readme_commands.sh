@@ -1,9 +1,6 @@
 #!/usr/bin/env bash
-# The README's commands for players as it gives them, after package.sh,
-# whose builds they reuse: play.sh until its window shows the title on a
-# virtual X server, play-web.sh until it serves the page, .js and .wasm,
-# hall.sh until it serves the page and the hall's.
-#
+# The README's commands for players, after package.sh, whose builds they reuse: play.sh shows the title,
+# play-web.sh serves the page, .js and .wasm, hall.sh serves the pages and keeps a round.
 #   readme_commands.sh XWD_CHECK WORK_DIR
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"

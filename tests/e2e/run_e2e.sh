@@ -1,11 +1,6 @@
 #!/usr/bin/env bash
-# One round of the game from its package (.tar.gz: Linux; .zip: Windows,
-# under Wine) on a virtual X server, each screen polled for: the title, a
-# click to start, three fuses, the blasts, the score, a click to the title,
-# exit code 1 once closed. Unpacked in one folder and started in an empty
-# one, it finds its data where it lies. Its recording replays headlessly,
-# and in the game itself, every outcome line checked.
-#
+# A round of the packaged game (.tar.gz, or .zip under Wine) on a virtual X server, each screen polled for, exit
+# code 1 once closed; started in an empty folder, it finds its data. Its recording replays, headless and in the game.
 #   run_e2e.sh PACKAGE XWD_CHECK REPLAY [WORK_DIR]     (exit 77: a tool is missing)
 set -euo pipefail
 package="$(realpath "$1")"
@@ -23,10 +18,9 @@ case "$package" in
 *.zip)
     require_tools wine wineserver unzip
     unzip -q "$package" -d "$work/unpacked"
-    # A prefix of its own; without the .NET and browser add-ons Wine asks for nothing.
+    # Without the .NET and browser add-ons Wine asks for nothing.
     export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    # A display scaled to 150 % (144 dpi), set before our X server is up: the
-    # Wine desktop started meanwhile has no display, and must be gone before the game.
+    # 150 % (144 dpi), set with no display, so the Wine desktop it starts is gone before the game.
     env -u DISPLAY wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f \
         >"$work/prefix.log" 2>&1 || fail "Wine could not set 144 dpi: $(cat "$work/prefix.log")"
     wineserver -w
@@ -51,16 +45,14 @@ close_game() {
     expect_exit_code_1 30
 }
 step "playing ${game[*]}"
-# At 20 frames a second a fuse burns for 5 s, and the game is held still
-# while each screenshot is looked at: the three labels last until seen.
+# At 20 frames a second a fuse burns 5 s, and the game is held still for each screenshot: the labels last until seen.
 record="$work/empty/round.rec"
 start_game "$work/empty" game.log "${game[@]}" --fps 20 --record round.rec
 # Wine builds its prefix on the first start, which takes a while.
 wait_for_window 120
 step "window is up: the title screen, text in the default colour"
 wait_for_screen title-white 60
-# The window covers the screen: X gives its client area, under Wine inside
-# borders of one width and a caption of $caption_rows or more; SDL's has neither.
+# The client area covers the screen, under Wine inside even borders and a caption of $caption_rows or more.
 covers_screen() {
     local WIDTH=0 HEIGHT=0 X=0 Y=0
     eval "$(xdotool search --name '^Fusewalker V1.0$' getwindowgeometry --shell | grep -E '^(WIDTH|HEIGHT|X|Y)=[0-9]+$')"
@@ -75,8 +67,7 @@ step "click to start"
 xdotool mousemove 512 300 click 1
 wait_for_screen playing 60
 
-# Three people in the crowd (ground z 0 to 0.78: screen rows 768 * (1 - z) / 1.25),
-# each click in a frame of its own: two presses before one frame are one click.
+# Three in the crowd (rows 768 * (1 - z) / 1.25), each click in a frame of its own: two in one frame are one click.
 for spot in 320,420 512,450 704,480; do
     step "click on the crowd at $spot"
     xdotool mousemove "${spot%,*}" "${spot#*,}" click 1

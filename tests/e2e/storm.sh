@@ -1,11 +1,6 @@
 #!/usr/bin/env bash
-# 100 resizes, minimises, unmaps with maps and activations within seconds,
-# frames coming throughout; then the title, a click to play, a resize back to
-# the title. With no window manager a minimise or an activation reaches no
-# window: the game's recording tells what did, a "size" line each. Frames
-# are counted from the recording too: a small window may show nothing but
-# black, which never changes.
-#
+# 100 resizes, minimises, unmaps with maps and activations in seconds, frames throughout; then the title, a click
+# to play, a resize back to the title. The recording tells what reached the game and counts the frames.
 #   storm.sh DATA_DIR XWD_CHECK WORK_DIR GAME [ARGS...]   (GAME: the Linux game, or wine and the .exe)
 set -euo pipefail
 data="$(realpath "$1")"
@@ -46,8 +41,7 @@ for ((i = 1; i <= 100; ++i)); do
     3) xdotool windowunmap "$window" windowmap "$window" ;;
     0) xdotool windowactivate "$window" 2>/dev/null || refused=$((refused + 1)) ;;
     esac
-    # The window is mapped after every fourth request; the pointer is
-    # nudged inside it, whatever its size.
+    # The window is mapped after every fourth request; the pointer is nudged inside it, whatever its size.
     [ $((i % 20)) != 0 ] || { nudge_window="$window" wait_for_frames 2 30 50 80; echo "  request $i, the window last resized to $last_size: frame $(last_frame)"; }
 done
 echo "100 requests in $((SECONDS - started)) s, the last resize to $last_size, frames throughout: $(($(sizes) - before)) size messages reached the game, $refused activations were refused"

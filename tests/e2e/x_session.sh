@@ -1,5 +1,4 @@
-# Sourced once $work (scratch) and $check (xwd_check) are set: a private X
-# server at 1024 x 768, the game on it, screenshots polled.
+# Sourced once $work (scratch) and $check (xwd_check) are set: the game on a private 1024 x 768 X server.
 
 xvfb_pid=""
 game_pid=""
@@ -33,8 +32,7 @@ finish() {
 }
 trap finish EXIT
 
-# start_game DATA_DIR LOG COMMAND...: Xvfb on a display number it picks
-# itself, the first time, then the game from its data folder.
+# start_game DATA_DIR LOG COMMAND...: Xvfb on a display it picks, the first time, then the game in DATA_DIR.
 start_game() {
     local data="$1" log="$2"
     shift 2
@@ -49,8 +47,7 @@ start_game() {
     game_pid=$!
 }
 
-# poll SECONDS WHAT PID COMMAND...: COMMAND every $pause (0.2) seconds until
-# it succeeds; fails when PID ends first or the time is up.
+# poll SECONDS WHAT PID COMMAND...: COMMAND every $pause (0.2) s until it succeeds; fails if PID ends or time is up.
 poll() {
     local seconds="$1" what="$2" pid="$3" deadline=$((SECONDS + $1))
     shift 3
@@ -70,8 +67,8 @@ game_processes() {
     done
 }
 
-# The game is held still while the picture is taken, so a slow picture costs
-# it no time. xwd ends with BadWindow when Wine destroys a window mid-walk: one more try.
+# The game is held still for the picture, so a slow one costs it no time. xwd ends with BadWindow when Wine
+# destroys a window mid-walk: one more try.
 shoot() {
     local pids taken=0
     pids="$(game_processes)"
@@ -95,10 +92,8 @@ window_up() { xdotool search --name '^Fusewalker V1.0$' >/dev/null 2>&1; }
 wait_for_window() { poll "$1" "no window titled Fusewalker V1.0" "$game_pid" window_up; }
 wait_for_screen() { poll "$2" "no $1 screen" "$game_pid" shows "$1"; }
 
-# wait_for_frames N SECONDS [X Y]: the pointer nudged a pixel about X Y (on
-# the screen, default the top right, or in $nudge_window) until the game's
-# recording ($record) holds a move N frames after its last line. The game
-# counts its own frames: neither the picture nor a slow screenshot can fool it.
+# wait_for_frames N SECONDS [X Y]: the pointer nudged about X Y (default the top right; in $nudge_window if set)
+# until the game's recording ($record) holds a move N frames on: its own count, which no picture fools.
 # Leftwards: Wine's window has its right border at the screen's edge.
 last_frame() { tr -d '\r' <"$record" | awk '$1 ~ /^[0-9]+$/ { f = $1 } END { print f + 0 }'; }
 nudged_past() {

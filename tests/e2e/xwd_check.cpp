@@ -1,17 +1,8 @@
-// Tells from an X window dump (xwd -root), or a PNG screenshot, which of the
-// game's screens is showing, so the end-to-end runs can wait for each screen
-// by polling.
-//
+// Tells from an X window dump (xwd -root) or a PNG screenshot which of the game's screens shows, for polling.
 //   xwd_check DUMP title-white|title-red|playing|fuses|blasts|score|whole
-//
-// fuses: playing with three fuse labels (the pointer resting at the top
-// right, out of the way); blasts: playing with no labels left and a score
-// shown; score: the score screen with a score above 0; whole: playing, with
-// all a 4:3 display shows: the back wall's top edge under black, and the
-// word "score" whole at the top right (the pointer at the bottom left).
-//
-// Exit 0 when the dump shows that screen, 1 when it does not, 2 when the
-// dump cannot be read. One line of measurements goes to stdout either way.
+// fuses: three fuse labels (the pointer at the top right); blasts: no labels and a score; score: the score screen
+// above 0; whole: all a 4:3 display shows, the back wall's top edge under black and "score" whole at the top right.
+// Exit 0 when it shows that screen, 1 when not, 2 when unreadable; one line of measurements on stdout either way.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -46,9 +37,8 @@ int Channel(uint32_t value, uint32_t mask)
     return top ? int(((value & mask) >> shift) * 255 / top) : 0;
 }
 
-// A PNG screenshot, or a ZPixmap dump of a TrueColor or DirectColor visual,
-// 16 to 32 bits a pixel: what Xvfb gives at depth 24, with or without Wine's
-// colormap installed.
+// A PNG, or a ZPixmap dump of a TrueColor or DirectColor visual of 16 to 32 bits a pixel: what Xvfb gives at
+// depth 24, with or without Wine's colormap installed.
 const char* ReadDump(const char* path, Image* image)
 {
     std::ifstream file(path, std::ios::binary);
@@ -113,8 +103,7 @@ double Detail(const Image& image, int from, int to)
     return pairs ? double(sharp) / double(pairs) : 0.0;
 }
 
-// Runs of rows in [top, bottom) x [left, width) where keep holds for some
-// pixel, at least six empty rows apart.
+// Runs of rows in [top, bottom) x [left, width) where keep holds for some pixel, six or more empty rows apart.
 template <class Keep>
 int Bands(const Image& image, int left, int top, int bottom, Keep keep)
 {
@@ -129,10 +118,8 @@ int Bands(const Image& image, int left, int top, int bottom, Keep keep)
     return bands;
 }
 
-// Fuse labels: clusters of pure red over the crowd, up to 80 x 64 pixels.
-// Red in touching cells of 8 x 8 pixels is one cluster. With the pointer at
-// the top right the marker's lines run along the back and the right edge of
-// the crowd, outside the part searched.
+// Fuse labels: clusters of pure red over the crowd up to 80 x 64 pixels, red in touching 8 x 8 cells one cluster.
+// With the pointer at the top right the marker's lines lie outside the part searched.
 int Labels(const Image& image)
 {
     constexpr int Cell = 8;
@@ -166,8 +153,7 @@ int Labels(const Image& image)
     return labels;
 }
 
-// Shares of the height: black over the back wall mid-screen; pure red at
-// the top right, where it starts and how high it runs.
+// Shares of the height: black over the back wall mid-screen; pure red at the top right, its start and height.
 std::array<double, 3> Framing(const Image& image)
 {
     int gap = 0, first = -1, last = -1;
@@ -198,8 +184,7 @@ int main(int argc, char** argv)
         return 2;
     }
     const auto [wallGap, labelTop, labelHeight] = Framing(image);
-    // Shares of the screen that are black and grey; of the rest, red and
-    // white; runs of rows with something on them.
+    // Shares of the screen that are black and grey; of the rest, red and white; runs of rows not black.
     long black = 0, grey = 0, red = 0, white = 0;
     for (const Rgb& c : image.pixels) {
         black += IsBlack(c);
@@ -212,8 +197,7 @@ int main(int argc, char** argv)
     double all = double(image.width) * image.height;
     double blackShare = black / all, greyShare = grey / all;
     double redText = text ? double(red) / double(text) : 0.0, whiteText = text ? double(white) / double(text) : 0.0;
-    // The crowd stands on the floor in the lower part of the screen; the
-    // walls above it are smooth.
+    // The crowd stands on the floor in the lower part of the screen; the walls above it are smooth.
     double floorDetail = Detail(image, image.height * 6 / 10, image.height);
     double wallDetail = Detail(image, image.height / 10, image.height * 45 / 100);
 

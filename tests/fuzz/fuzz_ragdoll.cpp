@@ -1,5 +1,4 @@
-// Any bytes as ragdoll.rag, then a round with three lit fuses: whatever the
-// pose, the crowd stays finite and inside the box.
+// Any bytes as ragdoll.rag, then three blasts: whatever the pose, the crowd stays finite and inside the box.
 #include <cstdint>
 
 #include "scenes/scenes.h"
@@ -11,8 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     TempWorkDir dir;
     WriteFile("ragdoll.rag", Bytes(data, data + size));
-    // A short file fills only the start of the template: begin each input
-    // from the zeros the program starts with.
+    // A short file fills only the template's start: each input begins from the zeros the program starts with.
     for (Vec4& v : RagdollTemplate)
         v = Vec4();
     StartRound();
@@ -21,8 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         LightPerson(person);
         particles[person * ParticlesPerPerson].fuse = float(10 + person / 100);
     }
-    // The step draws the countdown labels; with no OpenGL context current
-    // those calls do nothing.
+    // The step draws the countdown labels: with no OpenGL context current those calls do nothing.
     RunSteps(50);
     if (!CheckCrowd(true).empty())
         __builtin_trap();

@@ -1,7 +1,5 @@
-// Any bytes as a shared round: after '#', a link's fragment to unpack, else
-// a recording's text. What the parser accepts must come back the same
-// written as the game writes a recording and as the keeper writes a round,
-// and as a link, unpacked again.
+// Any bytes as a shared round: after '#', a link's fragment, else a recording's text. What parses reads back the
+// same as the game writes a recording, as the keeper writes a round, and as a link unpacked again.
 #include <cstdint>
 #include <string>
 

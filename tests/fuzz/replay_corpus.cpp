@@ -1,7 +1,5 @@
-// Runs a fuzz target over its corpus without libFuzzer, so any build with the
-// sanitizers replays the committed inputs: every file named, and every file
-// in every folder named, goes through the target once. A fault ends the run
-// as it would under libFuzzer; each file is named before it runs.
+// A fuzz target over its corpus without libFuzzer, so any sanitizer build replays the committed inputs: each file
+// named, and in each folder named, once, named before it runs; a fault ends the run as under libFuzzer.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

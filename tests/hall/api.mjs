@@ -1,19 +1,11 @@
-// The hall as a client meets it: the test recordings verified to the replay
-// tool's scores, altered outcomes refused at their frame, the hostile
-// rounds refused within their bound, hostile names and bodies, the lists
-// and the pages, the rate limit, the CPU limit, connections past the threads.
-// SANITIZED (a sanitizer build, whose replays are ten times slower) leaves
-// out the replay tool's times, and gives the replays more CPU time.
-//
+// The hall as a client meets it: every answer and refusal, and its limits. SANITIZED: a sanitizer build, whose
+// replays are ten times slower, so the replay tool's times are left out.
 //   node api.mjs HALL REPLAY DATA SOURCE WORK [SANITIZED]
-import { execFileSync } from 'node:child_process';
 import { deflateRawSync } from 'node:zlib';
-import { mkdirSync, readFileSync, readdirSync, rmSync } from 'node:fs';
-import { check, post, raw, recordings, request, startHall, until, variant, workerCpu } from './hall.mjs';
+import { readFileSync, readdirSync } from 'node:fs';
+import { check, hostileRounds, post, raw, recordings, request, startHall, testArgs, until, variant, workerCpu } from './hall.mjs';
 
-const [bin, tool, data, source, work, sanitized] = process.argv.slice(2);
-rmSync(work, { recursive: true, force: true });
-mkdirSync(work, { recursive: true });
+const { bin, tool, data, source, work, sanitized } = testArgs();
 const hall = await startHall(bin, ['--db', `${work}/hall.db`, '--data', data, '--page', `${source}/platform/page`,
     '--cpu-seconds', '120', '--wall-seconds', '600', '--read-seconds', '3', '--idle-seconds', '2', '--rate', '100000']);
 const url = hall.url;
@@ -49,16 +41,13 @@ for (const [what, alter, frame] of alterations) {
     check(r.status === 422 && r.json.error === pageWords(frame) && r.json.frame === frame, `${what}: ${r.status} ${r.text}`);
 }
 
-// The hostile rounds: each refused at its line, or played within the bound
-// (those that play end on the title screen, so they are sent claiming the
-// score screen, which the replay refutes).
-const hostile = execFileSync('bash', [`${source}/tests/replay/hostile_rounds.sh`, `${work}/hostile`], { encoding: 'utf8' });
+// The hostile rounds: each refused at its line, or played within the bound (those that play end on the title
+// screen, so they are sent claiming the score screen, which the replay refutes).
 const longPlay = `pace 60\n0 click 10 10\n215999 move 1 1\n215999 outcome state 2 score 0 explosions 0\n`;
 const noise = Array.from({ length: 20000 }, (_, i) => `${i} move ${(i * 7919) % 8191} ${(i * 104729) % 8191}\n`).join('') +
     '19999 outcome state 2 score 0 explosions 0\n';
-const table = hostile.trim().split('\n').map((line) => line.split('\t'))
-    .map(([name, expect]) => [name, readFileSync(`${work}/hostile/${name}.rec`, 'utf8'), expect])
-    .map(([name, text, expect]) => expect.startsWith('plays')
+const table = hostileRounds(source, `${work}/hostile`)
+    .map(({ name, text, expect }) => expect.startsWith('plays')
         ? [name, text.replace(/(\d+) outcome state 0(.*)\n$/, '$1 outcome state 2$2\n'), pageWords(text.match(/(\d+) outcome[^\n]*\n$/)[1])]
         : [name, text, expect])
     .concat([['played, no state 2', longPlay.replace('state 2', 'state 1'), 'the recording does not end with a finished round'],
@@ -74,9 +63,8 @@ for (const [name, text, expect] of table) {
     console.log(`hostile ${name}: 422 in ${r.ms.toFixed(0)} ms: ${r.json.error}`);
 }
 
-// A small hall: one replay at a time and none waiting, two seconds of CPU
-// each. Two rounds that would play on for an hour, at once: one is refused
-// at its CPU limit, the other finds no place (503).
+// A hall of one replay at a time, none waiting, two seconds of CPU each. Two rounds that would play for an hour,
+// at once: one is refused at its CPU limit, the other finds no place (503).
 const small = await startHall(bin, ['--db', `${work}/small.db`, '--data', data, '--workers', '1', '--queue', '0',
     '--cpu-seconds', '2', '--wall-seconds', '600']);
 const pair = (await Promise.all([0, 1].map((i) => post(small.url, {
@@ -100,10 +88,8 @@ const page = (await request(`${url}/hall`)).text;
 check(page.includes('&lt;img src=x onerror=f()&gt;') && !page.includes('<img'), 'the hall page escapes names');
 check(page.includes(`href="/#round=${recs[0].fragment}"`), 'the hall page links each round to the game page');
 
-// Bodies: each refused with its code, within its bound in time (a paced
-// body is cut at the read deadline, 3 s, not when the client stops) and
-// in bytes (a request past its headers' and body's limit is answered
-// while the client is still sending, not when it stops).
+// Bodies: each refused with its code within its bound in time (a paced body cut at the 3 s read deadline) and in
+// bytes (a request past its limits answered while the client still sends).
 const head = (length, more = '') => `POST /api/rounds HTTP/1.1\r\nHost: x\r\nConnection: close\r\nContent-Type: application/json\r\n${more}` +
     (length === null ? '' : `Content-Length: ${length}\r\n`) + '\r\n';
 const tenMb = Array(160).fill(Buffer.alloc(64 << 10, 'a'));
@@ -145,9 +131,8 @@ const wait = Number(rate[1].headers.get('retry-after'));
 check(rate[0].status === 422 && rate[1].status === 429 && wait > 0 && wait <= 60, `rate: ${rate[1].text}, wait ${wait}`);
 await once.stop();
 
-// Of three connections at once to a hall of one thread, at least two are
-// turned away (503 from the accepting thread); one the thread takes ends at
-// its read deadline.
+// Of three connections at once to a hall of one thread, two or more are turned away (503 from the accepting
+// thread); one the thread takes ends at its read deadline.
 const narrow = await startHall(bin, ['--db', `${work}/narrow.db`, '--data', data, '--threads', '1', '--backlog', '0',
     '--read-seconds', '2']);
 const three = await Promise.all(Array(3).fill(['GET /api/hall HTTP/1.1\r\n']).map((chunks) => raw(narrow.url, chunks)));

@@ -1,17 +1,10 @@
-// The hall under faults. Killed with SIGKILL while 10 clients send rounds
-// (SQLite): started again, it has every round it answered 201, none twice,
-// and the file passes PRAGMA integrity_check. Its PostgreSQL stopped and
-// started under load: 503 meanwhile, then rounds kept again by the same
-// process, never restarted.
-//
+// The hall killed under load (SQLite): started again, it has every round it answered 201, none twice, and a
+// sound file. Its PostgreSQL stopped and started under load: 503 meanwhile, then rounds kept by the same process.
 //   with_postgres.sh node faults.mjs HALL REPLAY DATA SOURCE WORK
 import { execFileSync } from 'node:child_process';
-import { mkdirSync, rmSync } from 'node:fs';
-import { check, post, recordings, request, sleep, startHall, until, variant } from './hall.mjs';
+import { check, post, postgresDb, recordings, request, sleep, startHall, testArgs, until, variant } from './hall.mjs';
 
-const [bin, tool, data, source, work] = process.argv.slice(2);
-rmSync(work, { recursive: true, force: true });
-mkdirSync(work, { recursive: true });
+const { bin, tool, data, source, work } = testArgs();
 const recs = recordings(tool, data, source, work);
 const common = ['--data', data, '--rate', '1000000'];
 
@@ -20,9 +13,7 @@ const db = `${work}/kill.db`;
 const texts = Array.from({ length: 24 }, (_, i) => variant(recs[0].text, i));
 let hall = await startHall(bin, ['--db', db, ...common]);
 const answered = new Map(); // text -> id answered 201
-let next = 0;
-let killed = 0;
-let lost = 0;
+let next = 0, killed = 0, lost = 0;
 await Promise.all(Array.from({ length: 10 }, async () => {
     while (next < texts.length && !killed) {
         const text = texts[next++];
@@ -52,12 +43,10 @@ await hall.stop();
 const integrity = execFileSync('sqlite3', [db, 'PRAGMA integrity_check'], { encoding: 'utf8' }).trim();
 check(integrity === 'ok', `integrity_check: ${integrity}`);
 console.log(`killed with SIGKILL after ${killed} rounds answered 201, ${lost} requests cut off: all ${killed} there ` +
-    'after the restart, none twice, ' +
-    `${texts.length} kept in all, integrity_check ${integrity}`);
+    `after the restart, none twice, ${texts.length} kept in all, integrity_check ${integrity}`);
 
 // PostgreSQL stopped and started under load.
-execFileSync('psql', [process.env.FW_HALL_POSTGRES, '-qc', 'CREATE DATABASE faults']);
-hall = await startHall(bin, ['--db', process.env.FW_HALL_POSTGRES.replace(/\/[^/]*$/, '/faults'), ...common]);
+hall = await startHall(bin, ['--db', postgresDb('faults'), ...common]);
 for (const rec of recs)
     check((await post(hall.url, { name: rec.name, recording: rec.text })).status === 201, 'kept before the outage');
 const seen = []; // [ms, status]

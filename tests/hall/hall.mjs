@@ -1,7 +1,6 @@
-// Shared by the hall's end-to-end tests: a hall server started and stopped,
-// recordings made by the replay tool, and requests timed with their answers.
-import { spawn, spawnSync } from 'node:child_process';
-import { readFileSync } from 'node:fs';
+// Shared by the hall's end-to-end tests: halls started and stopped, recordings made, requests timed.
+import { execFileSync, spawn, spawnSync } from 'node:child_process';
+import { mkdirSync, readFileSync, rmSync } from 'node:fs';
 import net from 'node:net';
 
 export function check(ok, what) {
@@ -10,6 +9,26 @@ export function check(ok, what) {
 }
 
 export const sleep = (ms) => new Promise((done) => setTimeout(done, ms));
+
+// The tests' command line, HALL REPLAY DATA SOURCE WORK [SANITIZED], WORK made afresh.
+export function testArgs() {
+    const [bin, tool, data, source, work, sanitized] = process.argv.slice(2);
+    rmSync(work, { recursive: true, force: true });
+    mkdirSync(work, { recursive: true });
+    return { bin, tool, data, source, work, sanitized };
+}
+
+// A database of its own on the PostgreSQL with_postgres.sh runs.
+export function postgresDb(name) {
+    execFileSync('psql', [process.env.FW_HALL_POSTGRES, '-qc', `CREATE DATABASE ${name}`]);
+    return process.env.FW_HALL_POSTGRES.replace(/\/[^/]*$/, `/${name}`);
+}
+
+// tests/replay/hostile_rounds.sh's rounds: name, text and what a player is told.
+export const hostileRounds = (source, dir) =>
+    execFileSync('bash', [`${source}/tests/replay/hostile_rounds.sh`, dir], { encoding: 'utf8' }).trim().split('\n')
+        .map((line) => line.split('\t'))
+        .map(([name, expect]) => ({ name, text: readFileSync(`${dir}/${name}.rec`, 'utf8'), expect }));
 
 // Waits for what lasts, a minute at most.
 export async function until(what, ok) {
@@ -21,9 +40,8 @@ export async function until(what, ok) {
 const running = new Set();
 process.on('exit', () => running.forEach((proc) => proc.kill('SIGKILL')));
 
-// Starts fusewalker-hall on a free port, which it prints, and waits until it
-// answers, on a connection closed after the answer (which would hold a
-// thread otherwise).
+// Starts fusewalker-hall on a free port, which it prints, and waits until it answers on a connection closed
+// after the answer (which would hold a thread otherwise).
 export async function startHall(bin, args) {
     const proc = spawn(bin, ['--port', '0', ...args], { stdio: ['ignore', 'pipe', 'pipe'] });
     running.add(proc);
@@ -60,16 +78,12 @@ export async function request(url, options = {}) {
 export const post = (url, body) => request(url + '/api/rounds',
     { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) });
 
-// Bytes sent on a connection of its own, `every` ms apart, and what comes
-// back by the time the server closes it; when it began to come, and how
-// many bytes had been sent by then.
+// Bytes sent on a connection of its own, `every` ms apart, and what comes back until the server closes it;
+// when it began to come, and how many bytes had been sent by then.
 export function raw(url, chunks, { every = 0 } = {}) {
     const socket = net.connect(Number(new URL(url).port), '127.0.0.1');
     const start = performance.now();
-    let answer = '';
-    let sent = 0;
-    let answeredAt = null;
-    let upTo = null;
+    let answer = '', sent = 0, answeredAt = null, upTo = null;
     return new Promise((done) => {
         const finish = (how) => { socket.destroy(); done({ answer, how, answeredAt, upTo, ms: performance.now() - start }); };
         socket.on('data', (d) => {
@@ -100,10 +114,8 @@ function replay(tool, args) {
     return { summary: JSON.parse(run.stdout.trim().split('\n').pop()), cpu: user + system };
 }
 
-// The test recordings, made by the replay tool as it plays each script
-// (drawing small where the script names its window, which the game keeps),
-// with the score it reaches and the link it makes of them; with `measure`,
-// the replay tool's CPU time to replay each recording, as a player runs it.
+// The test recordings as the replay tool plays each script, its score and its link; with `measure`, the tool's
+// CPU time to replay each recording, as a player runs it.
 export function recordings(tool, data, source, work, measure = false) {
     const scripts = [['round', 'tests/replay/round.script', '256x192', '1500'],
                      ['three', 'tests/web/three_rounds.script', '64x48', '3000'], ['playing', 'docs/playing.script', '64x48', '1200']];
@@ -117,8 +129,7 @@ export function recordings(tool, data, source, work, measure = false) {
     });
 }
 
-// The same round made a new recording: a move on its score screen, which
-// changes nothing the replay checks, before its last line.
+// The same round made a new recording: a move on its score screen, which the replay does not check.
 export function variant(text, n) {
     const lines = text.trimEnd().split('\n');
     const last = lines.pop();

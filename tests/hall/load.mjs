@@ -1,23 +1,14 @@
-// 20 clients send 500 rounds (new, sent again, tampered, hostile,
-// oversized, badly named) to a hall on SQLite, on PostgreSQL, and to two
-// halls on one PostgreSQL. Every new round must be kept once, every other
-// refused with its code, and nothing answered 5xx but 503 (a full line of
-// replays, with Retry-After: the client waits and sends it again). The
-// rates and times are printed, never held to anything.
-//
+// 20 clients send 500 rounds of every kind to a hall on SQLite, on PostgreSQL, and to two halls on one PostgreSQL:
+// each new round kept once, every other refused with its code, no 5xx but 503 with Retry-After (a full line of
+// replays: the client sends it again). The rates and times are printed, never held to anything.
 //   with_postgres.sh node load.mjs HALL REPLAY DATA SOURCE WORK
-import { execFileSync } from 'node:child_process';
-import { mkdirSync, readFileSync, rmSync } from 'node:fs';
-import { check, percentiles, post, recordings, request, sleep, startHall, variant } from './hall.mjs';
+import { check, hostileRounds, percentiles, post, postgresDb, recordings, request, sleep, startHall, testArgs, variant }
+    from './hall.mjs';
 
-const [bin, tool, data, source, work] = process.argv.slice(2);
-rmSync(work, { recursive: true, force: true });
-mkdirSync(work, { recursive: true });
+const { bin, tool, data, source, work } = testArgs();
 const maxBody = 256 << 10;
 const recs = recordings(tool, data, source, work);
-const hostile = execFileSync('bash', [`${source}/tests/replay/hostile_rounds.sh`, `${work}/hostile`], { encoding: 'utf8' })
-    .trim().split('\n').map((line) => line.split('\t')).filter(([, expect]) => expect.startsWith('line'))
-    .map(([name]) => readFileSync(`${work}/hostile/${name}.rec`, 'utf8'));
+const hostile = hostileRounds(source, `${work}/hostile`).filter(({ expect }) => expect.startsWith('line')).map(({ text }) => text);
 
 // The 500 requests, in a fixed shuffled order, each with the codes it may get.
 function requests() {
@@ -40,12 +31,10 @@ function requests() {
 
 async function load(label, halls) {
     const jobs = requests();
-    const times = {};
-    const codes = {};
+    const times = {}, codes = {};
     const ids = new Map(); // recording -> id
     const created = new Map(); // recording -> count of 201
-    let retried = 0;
-    let next = 0;
+    let retried = 0, next = 0;
     const start = performance.now();
     const client = async (c) => {
         for (let n = 0; next < jobs.length; ++n) {
@@ -93,12 +82,8 @@ async function load(label, halls) {
 }
 
 const common = ['--data', data, '--rate', '1000000', '--max-body', String(maxBody)];
-const postgres = (db) => {
-    execFileSync('psql', [process.env.FW_HALL_POSTGRES, '-qc', `CREATE DATABASE ${db}`]);
-    return process.env.FW_HALL_POSTGRES.replace(/\/[^/]*$/, `/${db}`);
-};
-for (const [label, dbs] of [['SQLite', [`${work}/load.db`]], ['PostgreSQL', [postgres('load_one')]],
-                            ['two halls on one PostgreSQL', Array(2).fill(postgres('load_two'))]]) {
+for (const [label, dbs] of [['SQLite', [`${work}/load.db`]], ['PostgreSQL', [postgresDb('load_one')]],
+                            ['two halls on one PostgreSQL', Array(2).fill(postgresDb('load_two'))]]) {
     const halls = [];
     for (const db of dbs)
         halls.push(await startHall(bin, ['--db', db, ...common]));

@@ -1,13 +1,7 @@
 #!/usr/bin/env bash
-# Runs a command beside a PostgreSQL server of its own, made in a fresh
-# folder and gone afterwards, whatever the command does:
-#
-#   with_postgres.sh COMMAND ARGS...
-#
-# The command finds the server at $FW_HALL_POSTGRES (a postgresql:// URL,
-# trusted connections from 127.0.0.1 only) and stops or starts it with
-# "$FW_HALL_PG stop" and "$FW_HALL_PG start". PostgreSQL refuses to run as
-# root: under root (as in CI) it runs as nobody.
+# with_postgres.sh COMMAND ARGS...: the command beside a PostgreSQL of its own, in a folder gone afterwards. It
+# finds the server at $FW_HALL_POSTGRES (trusting 127.0.0.1 only), stopped and started by "$FW_HALL_PG stop|start".
+# PostgreSQL refuses to run as root: under root (as in CI) it runs as nobody.
 set -euo pipefail
 bin="$(pg_config --bindir)"
 dir="$(mktemp -d /tmp/fusewalker-pg.XXXXXX)"

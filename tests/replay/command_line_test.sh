@@ -1,17 +1,13 @@
 #!/usr/bin/env bash
-# The replay's command line: bad options and malformed scripts are refused
-# before anything runs (exit code 2, one line on standard error saying what
-# is wrong, no output), and what it is asked for lands where it is asked.
+# The replay's command line: bad options and scripts refused before anything runs (exit code 2, one line saying
+# what is wrong, no output), and what it is asked for lands where it is asked.
 source "$(dirname "$0")/common.sh"
 
 # refused NAME PATTERN ARGS...
 refused() {
     local name="$1" pattern="$2"
     shift 2
-    run "$name" --data "$data" --size 64x48 --frames 5 --dump-at 4 --out "out-$name" "$@"
-    [ "$status" = 2 ] || fail "$name: exit code $status, expected 2"
-    [ "$(wc -l <"$name.err")" = 1 ] || fail "$name: expected one line on standard error, got: $(cat "$name.err")"
-    grep -q -- "$pattern" "$name.err" || fail "$name: '$(cat "$name.err")' does not say '$pattern'"
+    says "$name" 2 "$pattern" --data "$data" --size 64x48 --frames 5 --dump-at 4 --out "out-$name" "$@"
     [ ! -s "$name.out" ] && [ ! -e "out-$name" ] || fail "$name: wrote output although refused"
 }
 
@@ -33,8 +29,7 @@ printf 'pace 60\n0 click 1 2\n' >small.script
 played link --script small.script --link 'http://host/page/?fps=30'
 # The text "pace 60\n0 click 1 2\n" as raw DEFLATE, in base64url.
 [ "$(cat link.out)" = "http://host/page/#round=K0hMTlUwM-AyUEjOyUzOVjBUMOICAA" ] || fail "the link is $(cat link.out)"
-# Rounds from the hostile side: refused at their line, as links too, or
-# played to their outcomes within seconds.
+# Rounds from the hostile side: refused at their line, as links too, or played to their outcomes.
 bash "$here/hostile_rounds.sh" hostile >hostile.tsv
 while IFS=$'\t' read -r name expect; do
     if [ "${expect%% *}" = plays ]; then
@@ -48,11 +43,9 @@ while IFS=$'\t' read -r name expect; do
         refused "$name-link" "\"hostile/$name.rec\" $expect" --script "hostile/$name.rec" --link http://host/
     fi
 done <hostile.tsv
-played help --help
-grep -q "Usage: fusewalker-replay" help.out || fail "--help did not print the usage"
+says help 0 "Usage: fusewalker-replay" --help
 
-# Pictures alone, of the window's size, in a folder named from where the
-# replay started; a data folder without the game's files still plays.
+# Pictures of the window's size, in a folder named from where the replay started; an empty data folder plays.
 mkdir empty-data
 played pictures --data empty-data --size 200x150 --frames 3 --png-at 0,2 --out shots
 for png in shots/frame-0.png shots/frame-2.png; do

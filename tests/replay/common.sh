@@ -1,6 +1,4 @@
-# Shared by the replay tests and the game's options test, each run as
-# TEST.sh PROGRAM DATA WORK: the program, the game's data folder, a scratch
-# folder of its own.
+# Shared by the replay tests and the game's options test, each run as TEST.sh PROGRAM DATA_DIR WORK_DIR.
 set -u
 replay="$1" data="$2" work="$3"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -22,6 +20,16 @@ run() {
 played() {
     run "$@"
     [ "$status" = 0 ] || fail "$1: exit code $status: $(cat "$1.err")"
+}
+# says NAME CODE PATTERN ARGS...: a run ending with CODE, PATTERN in what it printed, and if refused one line.
+says() {
+    local name="$1" code="$2" pattern="$3"
+    shift 3
+    run "$name" "$@"
+    [ "$status" = "$code" ] || fail "$name $*: exit code $status, expected $code: $(cat "$name.err")"
+    [ "$code" = 0 ] || [ "$(wc -l <"$name.err")" = 1 ] || fail "$name $*: expected one line, got: $(cat "$name.err")"
+    grep -q -- "$pattern" "$name.out" "$name.err" ||
+        fail "$name $*: '$(cat "$name.out" "$name.err")' does not say '$pattern'"
 }
 
 # A number from the JSON summary in NAME.out, a value from the first line of a dump.

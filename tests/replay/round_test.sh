@@ -1,13 +1,7 @@
 #!/usr/bin/env bash
-# A whole scripted round, recorded through the routing layer as it plays:
-# three blasts, the crowd falls and comes to rest, the score screen shows.
-# The dumps along the way must match the recorded hashes bit for bit, so any
-# change to the simulation's arithmetic shows here, and the recording alone
-# must replay to the very same dumps, its outcome lines checked; a recording
-# that no longer matches is refused at its frame.
-# The hashes were recorded with the plain step, before it was made faster. If
-# the rules are changed on purpose, record them again from the same command
-# line: (cd dumps && sha256sum state-*.txt) > round.sha256
+# A whole scripted round recorded through the routing layer: its dumps match the recorded hashes bit for bit, so
+# any change to the arithmetic shows; the recording alone replays to the same dumps; an altered one is refused.
+# The hashes are the plain step's; rules changed on purpose: (cd dumps && sha256sum state-*.txt) > round.sha256
 source "$(dirname "$0")/common.sh"
 
 frames=1,101,102,103,104,150,300,500,793,794,1499
@@ -32,11 +26,8 @@ done
 expect_field again frames 1500
 expect_field again outcomesChecked 2
 
-# Frames nothing looks at are not drawn, and a quiet title or score screen
-# takes only its clock steps; every frame looked at, and the state after
-# it, comes out as when every frame is drawn: here over a score screen and
-# a title left waiting, and a round shown from frame 5000 that carries the
-# click and the size message of a shared round.
+# Frames nothing looks at are not drawn, quiet screens take only their clock steps: every frame looked at comes out
+# as when all are drawn, over a waiting score screen and title, and in a shared round shown from frame 5000.
 { printf 'from 5000\n0 click 0 0\n2 size\n'; grep -v '^#' "$here/round.script" | awk '{ $1 += 5000; print }'; } >late.rec
 for run in "three $here/../web/three_rounds.script 951,952,961,1251,1707,1899" "late late.rec 5000,5001,5010,5300,5900"; do
     read -r name script shown <<<"$run"
