@@ -44,11 +44,9 @@ export async function serve(folder, head = '') {
         try {
             const file = readFileSync(join(folder, path));
             const body = path === '/index.html' ? String(file).replace('<head>', `<head>${head}`) : file;
-            response.writeHead(200, { 'Content-Type': types[extname(path)] ?? 'text/plain' });
-            response.end(body);
+            response.writeHead(200, { 'Content-Type': types[extname(path)] ?? 'text/plain' }).end(body);
         } catch {
-            response.writeHead(404);
-            response.end();
+            response.writeHead(404).end();
         }
     });
     await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
@@ -58,7 +56,6 @@ export async function serve(folder, head = '') {
 // No network beyond the page's own server on this machine.
 const chromiumArgs = ['--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
     '--disable-background-networking', '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic'];
-
 export const launch = (args = []) => chromium.launch({ executablePath: '/usr/bin/chromium', args: [...chromiumArgs, ...args] });
 // A browser with a profile of its own, which keeps what a page installs, as a player's does.
 export const launchProfile = (folder, options = {}) =>
