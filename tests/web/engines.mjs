@@ -1,32 +1,22 @@
-// The game in Firefox or WebKit, as in Chromium:
-//  - a round played with the mouse: the title, a click to play, three fuses
-//    lit on the crowd, the score screen, shared from the page's control, a
-//    click back to the title; its recording (?record) replays natively to
-//    the same outcome;
-//  - the shared link, and a native recording given as ?play=, each read
-//    "Replay verified: score N." with the N the native replay gives;
-//  - frame 60 of docs/playing.script held to the native replay's picture
-//    with picture_match's measure, which tells frame 50 apart.
+// The game in Firefox or WebKit, as in Chromium: a round played with the mouse, shared from the score
+// screen, its recording replayed natively to the same outcome; the shared link and a native recording
+// each "Replay verified" with the native replay's score; frame 60 of docs/playing.script matching the
+// native replay's picture, which tells frame 50 apart.
 //
 //   node engines.mjs firefox|webkit PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
-import { execFileSync } from 'node:child_process';
 import { copyFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
-    boxOf, canvasBox, crowdSpots, fail, frames, gameStatus, launchEngine, linkedRecording, pointAt, recordingOf,
-    matchPictures, replayNatively, serve, shoot, step, titleSpot, unzipPackage, waitFor, waitForScreen,
+    boxOf, crowdSpots, fail, frames, gameStatus, here, launchEngine, linkedRecording, pointAt, recordingOf, recordRound,
+    matchPictures, replayNatively, serve, setUp, shoot, step, titleSpot, waitFor, waitForScreen,
 } from './browser.mjs';
 
-const [engine, zip, native, data, work] = process.argv.slice(2);
-const check = join(native, 'tests/e2e/xwd_check');
-const site = unzipPackage(zip, work);
-const here = new URL('.', import.meta.url).pathname;
-// Pages no bigger than a test needs (llvmpipe fills pixels on the CPU the other tests share), and no
-// narrower than MiniBrowser's window: a canvas of 256 x 192.
+const engine = process.argv[2];
+const { native, data, work, site, check } = setUp(process.argv.slice(3));
+// No narrower than MiniBrowser's window, nor bigger than a canvas of 256 x 192 needs: llvmpipe fills pixels on the shared CPU.
 const small = { width: 480, height: 192 };
 
-execFileSync(join(native, 'tools/fusewalker-replay'), ['--data', data, '--size', '256x192', '--frames', '800', '--script',
-    join(here, '../replay/round.script'), '--record', join(site, 'round.rec')]);
+recordRound({ native, data, site });
 copyFileSync(join(here, '../../docs/playing.script'), join(site, 'playing.script'));
 const pictures = replayNatively(native, data, join(site, 'playing.script'),
     ['--frames', '61', '--png-at', '50,60', '--out', join(work, 'native')]);
@@ -48,7 +38,7 @@ async function verdict(page, recording) {
 step(`${engine}: a round played with the mouse on a page of 480 x 360`);
 const page = await browser.open(`${server.url}?record`, { width: 480, height: 360 });
 await waitForScreen(page, check, work, 'title-white', 120);
-const box = await canvasBox(page);
+const box = await boxOf(page);
 await page.mouse.click(...pointAt(box, ...titleSpot));
 await waitForScreen(page, check, work, 'playing', 60);
 // Each click taken by a frame of its own: two presses before one frame would be one click.
@@ -84,12 +74,12 @@ step('frame 60 of docs/playing.script against the native replay\'s frames 60 and
 const shot = await browser.open(`${server.url}?play=playing.script&pause=60`, { width: 1024, height: 768 });
 await waitFor('not paused after frame 60', 120,
     async () => (await gameStatus(shot))?.frames === 61 && shot.lines.includes('paused after frame 60'));
-await shoot(shot, join(work, 'frame-60.png'), true);
+await shoot(shot, join(work, 'frame-60.png'));
 await pictures;
 for (const [frame, same] of [[60, true], [50, false]]) {
     const result = matchPictures(native, join(work, 'frame-60.png'), join(work, `native/frame-${frame}.png`));
     step(`  against frame ${frame}: ${result.text}`);
-    if (result.same !== same) fail(`the page's frame 60 ${same ? 'does not match' : 'matches'} the native frame ${frame}`);
+    if (result.holds !== same) fail(`the page's frame 60 ${same ? 'does not match' : 'matches'} the native frame ${frame}`);
 }
 if (shot.errors.length) fail(`errors on the console: ${shot.errors}`);
 await browser.close();

@@ -1,23 +1,14 @@
-// Rounds from the hostile side, each as a link, as a dropped file and as
-// ?play=: the table tests/replay/hostile_rounds.sh writes (far from, a far
-// line, floods of size messages and clicks, a maximal legal round), a bomb,
-// damaged links, and ?play= servers that stall or send too much. For each: the page's words within 2 s of the game's
-// start, no long task over 100 ms and no call of the page's script waiting
-// 1 s meanwhile, no uncaught error, nothing of the round's text run; then the
-// end of the replay, or "Stop watching", and a click that plays.
-//
-//   node hostile.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+// Hostile rounds as links, dropped files and ?play=: tests/replay/hostile_rounds.sh's table, a bomb,
+// damaged links, ?play= servers that stall or send too much. Each said within 2 s of the game's start,
+// no task over 100 ms of work nor a call of the page's script 1 s late meanwhile, no uncaught error,
+// nothing of the round's text run; then the replay's end, or "Stop watching", and a click that plays.
 import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { join } from 'node:path';
-import { deflateRawSync } from 'node:zlib';
-import { fail, gameStatus, launch, listen, serve, step, unzipPackage, waitFor } from './browser.mjs';
+import { drop, fail, gameStatus, here, launch, open, roundFragment as linkOf, serve, setUp, step, waitFor } from './browser.mjs';
 
-const [zip, , , work] = process.argv.slice(2);
-const site = unzipPackage(zip, work);
-const here = new URL('.', import.meta.url).pathname;
-const linkOf = (bytes) => `#round=${deflateRawSync(bytes).toString('base64url')}`;
+const { site } = setUp();
 const rounds = execFileSync('bash', [join(here, '../replay/hostile_rounds.sh'), join(site, 'hostile')]).toString().trim()
     .split('\n').map((line) => line.split('\t'))
     .map(([name, expect]) => [name, readFileSync(join(site, `hostile/${name}.rec`)), expect]);
@@ -47,10 +38,8 @@ damaged.push(['?play= that stalls', `?play=${awkwardUrl}/stall.rec`, 'sent nothi
     ['?play= that never ends', `?play=${awkwardUrl}/flood.rec`, 'larger than 1 MB']);
 const browser = await launch();
 
-// The most work the page's main thread did in one task after its start-up
-// (and after the test's own drop), in ms of the thread's CPU time: on a
-// loaded machine a task's length also holds the time its thread waited for
-// a core, which is no work of the page.
+// The most work, in ms of CPU time, of the page's main thread in one task after its start-up and the
+// test's drop: on a loaded machine a task's length also holds its thread's wait for a core.
 function longestWork(trace) {
     const events = JSON.parse(trace).traceEvents;
     const marks = events.filter((e) => e.name === 'fusewalker-first-frame' || e.name === 'test-dropped')
@@ -61,16 +50,12 @@ function longestWork(trace) {
         && e.pid === last.pid && e.tid === last.tid && e.ts > last.ts).map((e) => (e.tdur ?? e.dur ?? 0) / 1000));
 }
 
-// A page at `url` (after `then`, for a drop), watched until `done` settles,
-// after the page's own start-up (the WebGL context, the .wasm, the first
-// frame's shaders: the browser's work, which a page with no round has too):
-// the longest task, by the page's own observer and by the work in it, and
-// how late a call of the page's script came, by a timer every 100 ms; with
-// the game's own measure of its longest animation frame and of reading the
-// recording.
+// A page at `url` (after `then`, for a drop), watched from its first frame (before it the work is the
+// browser's, as on a page with no round) until `done` settles: its longest task, by its observer and
+// by the work in it, how late a timer every 100 ms came, and the game's own figures.
 async function visit(url, done, then = async () => {}) {
-    const context = await browser.newContext({ viewport: { width: 256, height: 192 } });
-    await context.addInitScript(() => {
+    await browser.startTracing(undefined, { categories: ['toplevel', 'blink.user_timing'] });
+    const page = await open(browser, url, { viewport: { width: 256, height: 192 } }, [() => {
         const started = () => performance.getEntriesByName('fusewalker-first-frame').length > 0;
         window.longest = 0;
         window.latest = 0;
@@ -86,12 +71,7 @@ async function visit(url, done, then = async () => {}) {
             if (due) window.latest = Math.max(window.latest, now - due);
             due = started() ? now + 100 : 0;
         }, 100);
-    });
-    const page = listen(await context.newPage());
-    page.uncaught = [];
-    page.on('pageerror', (error) => page.uncaught.push(String(error)));
-    await browser.startTracing(undefined, { categories: ['toplevel', 'blink.user_timing'] });
-    await page.goto(url);
+    }]);
     let [longest, latest] = [0, 0];
     const read = async () => {
         const [tasks, late] = await page.evaluate(() => [window.longest, window.latest]).catch(() => [0, 0]);
@@ -108,15 +88,18 @@ async function visit(url, done, then = async () => {}) {
         + `read in ${game.recordingReadMs} ms`;
     if (work > 100 || latest > 1000 || page.uncaught.length || await page.evaluate(() => window.ran))
         fail(`${url.slice(0, 80)}: ${figures}; ${page.uncaught}`);
-    // The game is the viewer's: a click plays (its first crowd is drawn then, outside the figures).
-    await plays(page, url.slice(0, 80));
-    await context.close();
+    // The game is the viewer's once the replay has left it: a click plays (its first crowd drawn outside
+    // the figures), below the words, which a narrow page wraps over much of the game.
+    const what = url.slice(0, 80);
+    await waitFor(`${what}: the game does not run`, 60, () => gameStatus(page).then((s) => s?.playback !== 'playing' && s?.frames > 0));
+    await page.mouse.click(240, 184);
+    await waitFor(`${what}: a click does not play`, 60, () => gameStatus(page).then((s) => s.state === 1));
+    await page.context().close();
     return `${result}; ${figures}`;
 }
 
-// The page's words, and when they came after the game's first frame (or
-// before it: negative), by the page's own clock: a dropped file starts the
-// page again, and the time is the new page's.
+// The page's words, and when they came after the game's first frame (before it: negative), by the
+// page's own clock: a dropped file starts the page again, and the time is the new page's.
 async function words(page, what, wanted) {
     let after = 0;
     const text = await waitFor(`${what}: no "${wanted}"`, 120, async () => {
@@ -130,42 +113,27 @@ async function words(page, what, wanted) {
     return [text, after.toFixed(2)];
 }
 
-// A click on the game that starts play, once the replay has left it.
-async function plays(page, what) {
-    await waitFor(`${what}: the game does not run`, 60, () => gameStatus(page).then((s) => s?.playback !== 'playing' && s?.frames > 0));
-    // Below the words, which a narrow page wraps over much of the game.
-    await page.mouse.click(240, 184);
-    await waitFor(`${what}: a click does not play`, 60, () => gameStatus(page).then((s) => s.state === 1));
-}
-
 const ways = {
     link: (bytes) => [server.url + linkOf(bytes)],
     play: (bytes, name) => [`${server.url}?play=hostile/${name}.rec`],
     // A file over 1 MB is made in the page, of its size.
-    drop: (bytes) => [server.url, (page) => waitFor('no game to drop on', 60, () => gameStatus(page)).then(() => page.evaluate(
-        ([text, size]) => {
-            const transfer = new DataTransfer();
-            transfer.items.add(new File([size ? new Uint8Array(size) : text], 'round.rec'));
-            document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-            performance.mark('test-dropped');
-        }, bytes.length > 1 << 20 ? ['', bytes.length] : [bytes.toString(), 0]))],
+    drop: (bytes) => [server.url, (page) => waitFor('no game to drop on', 60, () => gameStatus(page))
+        .then(() => (bytes.length > 1 << 20 ? drop(page, '', bytes.length) : drop(page, bytes.toString())))],
 };
 
 const cases = [];
 for (const [name, bytes, expect] of rounds)
-    for (const [way, make] of Object.entries(ways))
-        cases.push([`${name} as ${way}`, ...make(bytes, name).concat([undefined]).slice(0, 2), expect]);
+    for (const [way, make] of Object.entries(ways)) cases.push([`${name} as ${way}`, expect, ...make(bytes, name)]);
 for (const [name, fragment, expect] of damaged)
-    cases.push([fragment.startsWith('?') ? name : `a link ${name}`, server.url + fragment, undefined, expect]);
+    cases.push([fragment.startsWith('?') ? name : `a link ${name}`, expect, server.url + fragment]);
 
-async function check([what, url, then, expect]) {
+async function check([what, expect, url, then]) {
     const verdict = await visit(url, async (page) => {
         if (!expect.startsWith('plays')) {
             const [text, after] = await words(page, what, expect);
             return `"${text}" ${after} s after the first frame`;
         }
-        // A round shown from far on plays at once to its one outcome; the
-        // maximal one waits an hour for its last, and is stopped.
+        // A round shown from far on plays at once to its one outcome; the maximal one waits an hour for its last, and is stopped.
         const long = expect === 'plays 2';
         const [said, after] = await words(page, what, long ? 'Replay:' : 'Replay verified: score 0.');
         const shown = await waitFor(`${what}: no frame shown`, 60, () => gameStatus(page).then((s) => !s.catchingUp && s.frames > s.shownFrom && s));

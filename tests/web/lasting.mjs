@@ -1,33 +1,23 @@
-// A page that lasts (a round through a lost WebGL context is played by
-// phone.mjs): a recording played through a lost context; a context never
-// given back, said once; no WebGL 2, said; words where the game cannot
-// play (its .wasm missing or corrupt, the page opened as a file, options
-// refused, an error inside the game); a page behind another, with no
-// frames but on animation frames and no burst back (?fps=10). Then as an
-// app, in a profile of its own: the manifest and its icons, Chromium's
-// installability check, a round with the network cut, and a new release
-// taken within two reloads.
-//
-//   node lasting.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+// A page that lasts: a recording played through a lost WebGL context; a context never given back, said
+// once; no WebGL 2, said; words where the game cannot play; a page behind another, with no frames but on
+// animation frames and no burst back. Then as an app in a profile of its own: the manifest and its icons,
+// Chromium's installability check, a round with the network cut, a new release taken within two reloads.
 import { execFileSync } from 'node:child_process';
 import { cpSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
-    animationFrames, fail, gameStatus, launch, launchProfile, listen, loseContext, open, restoreContext, serve, step,
-    summaryOf, unzipPackage, waitFor, waitForScreen,
+    animationFrames, fail, gameStatus, here, launch, launchProfile, listen, loseContext, open, recordRound, restoreContext,
+    serve, setUp, step, summaryOf, waitFor, waitForScreen,
 } from './browser.mjs';
 
-const [zip, native, data, work] = process.argv.slice(2);
-const check = join(native, 'tests/e2e/xwd_check');
-const here = new URL('.', import.meta.url).pathname;
-const site = unzipPackage(zip, work);
-execFileSync(join(native, 'tools/fusewalker-replay'), ['--data', data, '--size', '256x192', '--frames', '800', '--script',
-    join(here, '../replay/round.script'), '--record', join(site, 'round.rec')]);
+const { native, data, work, site, check } = setUp();
+recordRound({ native, data, site });
 const server = await serve(site);
 const browser = await launch();
+const small = { viewport: { width: 256, height: 192 } };
 
 step('a recording played through a loss and a restore, then a loss that lasts');
-const played = await open(browser, `${server.url}?play=round.rec`, { viewport: { width: 256, height: 192 } });
+const played = await open(browser, `${server.url}?play=round.rec`, small);
 await waitFor('the playback does not start', 60, () => gameStatus(played).then((s) => s?.frames > 100));
 await loseContext(played);
 await animationFrames(played, 30);
@@ -54,37 +44,34 @@ if (!words.includes('no WebGL 2') || !words.includes('Try') || !bare.errors.some
 await plain.close();
 
 step('words, not a black page, where the game cannot play');
-// A copy of the page whose .wasm is gone, or is not WebAssembly.
-async function without(name, bytes) {
-    const folder = join(work, name);
+// Copies of the page whose .wasm is gone, or is not WebAssembly.
+for (const [name, bytes] of [['unfetchable'], ['corrupt', 'not WebAssembly']]) {
+    const folder = join(work, 'copies', name);
     cpSync(site, folder, { recursive: true });
     const wasm = join(folder, readdirSync(folder).find((file) => /^fusewalker-.*\.wasm$/.test(file)));
     if (bytes) writeFileSync(wasm, bytes);
     else rmSync(wasm);
-    const served = await serve(folder);
-    copies.push(served);
-    return served.url;
 }
-const copies = [];
+const copies = await serve(join(work, 'copies'));
 for (const [what, url, wanted, then] of [
-    ['the .wasm not found', await without('unfetchable'), 'could not be loaded'],
-    ['the .wasm corrupt', await without('corrupt', 'not WebAssembly'), 'could not be loaded'],
+    ['the .wasm not found', `${copies.url}unfetchable/`, 'could not be loaded'],
+    ['the .wasm corrupt', `${copies.url}corrupt/`, 'could not be loaded'],
     ['opened as a file', `file://${site}/index.html`, 'Opened as a file'],
     ['?fps=abc', `${server.url}?fps=abc`, 'is not a pace'],
     ['an error inside the game', server.url, 'stopped on an error of its own',
         (page) => waitFor('the game does not run', 60, () => gameStatus(page)).then(() => page.evaluate(() =>
             requestAnimationFrame(() => Module.abort('a test'))))],
 ]) {
-    const page = await open(browser, url, { viewport: { width: 256, height: 192 } });
+    const page = await open(browser, url, small);
     await then?.(page);
     await waitFor(`${what}: nothing said`, 60, () => page.locator('#notice').textContent().then((text) => text.includes(wanted)));
     step(`  ${what}: "${await page.locator('#notice').textContent()}"`);
     await page.context().close();
 }
-copies.forEach((copy) => copy.close());
+copies.close();
 
 step('a page behind another, at 10 frames a second');
-const front = await open(browser, `${server.url}?fps=10`, { viewport: { width: 256, height: 192 } });
+const front = await open(browser, `${server.url}?fps=10`, small);
 await front.evaluate(() => (function count(n) {
     window.animationFrames = n;
     requestAnimationFrame(() => count(n + 1));

@@ -1,29 +1,20 @@
-// The page's pace on displays of every refresh rate, in virtual time: an
-// init script stands in for the display, calling the animation frames and
-// moving performance.now by one refresh at a time. A round is played by
-// pointer at 60 Hz and shared; its link is then replayed at 30, 60, 90,
-// 120, 144 and 240 Hz: 60 game frames a virtual second within 1 %, each
-// frame shown for a steady count of refreshes, and the round lasting the
-// same seconds on every display.
-//
-//   node pace.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
-import { fail, gameStatus, launch, listen, serve, step, unzipPackage, waitFor } from './browser.mjs';
+// The page's pace in virtual time, an init script standing in for the display: a round played at 60 Hz
+// and shared, its link replayed at 30 to 240 Hz at 60 game frames a second within 1 %, each frame shown
+// for a steady count of refreshes, the round lasting the same seconds on every display.
+import { fail, gameStatus, launch, open, serve, setUp, step, waitFor } from './browser.mjs';
 
-const [zip, , , work] = process.argv.slice(2);
-const site = unzipPackage(zip, work);
+const { site } = setUp();
 const server = await serve(site);
 const browser = await launch();
 
 // A page on a virtual display of `hz` refreshes a second.
 async function display(hz, url) {
-    const context = await browser.newContext({ viewport: { width: 160, height: 120 } });
-    await context.addInitScript((hz) => {
+    const page = await open(browser, url, { viewport: { width: 160, height: 120 } }, [(hz) => {
         let now = 1000;
         let waiting = [];
         performance.now = () => now;
         window.requestAnimationFrame = (callback) => waiting.push(callback);
-        // `n` refreshes, or fewer once `until` holds of the game's status;
-        // the game's frame count after each.
+        // `n` refreshes, or fewer once `until` holds of the game's status; the game's frame count after each.
         window.refresh = (n, until) => {
             const frames = [];
             const stop = until && new Function('status', `return ${until}`);
@@ -38,9 +29,7 @@ async function display(hz, url) {
             }
             return frames;
         };
-    }, hz);
-    const page = listen(await context.newPage());
-    await page.goto(url);
+    }, hz]);
     await waitFor('the game does not start', 120, () => gameStatus(page));
     return page;
 }

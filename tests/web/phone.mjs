@@ -1,83 +1,65 @@
 // The page on a phone, and on screens of every shape:
-//  - phones upright and sideways (pixel ratio 3, touch), 4:3, 16:9 and 21:9:
-//    a playing frame shows all a 4:3 display shows (the checker's "whole");
-//    so does a phone turned while a link played, once it has ended;
-//  - a round by touch on a phone held sideways: the full-screen control
-//    tapped there and back, taps, two fingers, a drag; each finger put down
-//    recorded as a move and one click, a drag's moves, nothing of a second
-//    finger; the recording replays natively. After the first fuse the WebGL
-//    context is lost and given back, as a phone does to a page in the
-//    background: no frame meanwhile, the picture back by itself;
-//  - the phone turned 100 times in two seconds: no error, a size message for
-//    every resize the page saw that changed the canvas's pixels, the title in
-//    the canvas of the last shape.
-//
-//   node phone.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+//  - phones upright and sideways, 4:3, 16:9 and 21:9, and a phone turned while a link played: a playing
+//    frame shows all a 4:3 display shows (the checker's "whole");
+//  - a round by touch on a phone held sideways: each finger put down recorded as a move and one click,
+//    a drag's moves, nothing of a second finger nor of the full-screen control; the recording replays
+//    natively. The WebGL context lost and given back: no frame meanwhile, the picture back by itself;
+//  - the phone turned 100 times in two seconds: a size message for every resize of the canvas's pixels.
 import { writeFileSync } from 'node:fs';
-import { deflateRawSync } from 'node:zlib';
 import { join } from 'node:path';
 import {
-    animationFrames, canvasBox, checkScreen, fail, frames, gameStatus, launch, loseContext, open, picture, recordingOf,
-    replayNatively, restoreContext, serve, shoot, step, unzipPackage, waitFor, waitForScreen,
+    animationFrames, boxOf, checkScreen, crowdSpots, fail, frames, gameStatus, launch, loseContext, open, picture, pointAt,
+    recordingOf, replayNatively, restoreContext, roundFragment, serve, setUp, shoot, step, waitFor, waitForScreen,
 } from './browser.mjs';
 
-const [zip, native, data, work] = process.argv.slice(2);
-const check = join(native, 'tests/e2e/xwd_check');
-const site = unzipPackage(zip, work);
-// Play starts at the bottom left of a 1024 x 768 display, where the marker
-// stays clear of the score; frame 3 is the second playing frame.
+const { native, data, work, site, check } = setUp();
+// Play starts at the bottom left of a 1024 x 768 display, clear of the score; frame 3 is the second playing frame.
 writeFileSync(join(site, 'corner.script'), '0 display 1024 768\n0 click 0 740\n');
 const server = await serve(site);
 const browser = await launch();
-const ratio = 3;
-const phone = { deviceScaleFactor: ratio, isMobile: true, hasTouch: true };
+const phone = { deviceScaleFactor: 3, isMobile: true, hasTouch: true };
+const upright = { viewport: { width: 390, height: 844 }, ...phone };
+const sideways = { viewport: { width: 844, height: 390 }, ...phone };
 
-const shapes = [
-    ['portrait phone', { viewport: { width: 390, height: 844 }, ...phone }],
-    ['landscape phone', { viewport: { width: 844, height: 390 }, ...phone }],
-    ['4:3', { viewport: { width: 800, height: 600 } }],
-    ['16:9', { viewport: { width: 960, height: 540 } }],
-    ['21:9', { viewport: { width: 1260, height: 540 } }],
-];
+const shapes = [['portrait phone', upright], ['landscape phone', sideways], ['4:3', { viewport: { width: 800, height: 600 } }],
+    ['16:9', { viewport: { width: 960, height: 540 } }], ['21:9', { viewport: { width: 1260, height: 540 } }]];
 let whole = true;
 for (const [name, options] of shapes) {
     const page = await open(browser, `${server.url}?play=corner.script&pause=3`, options);
     await waitFor(`${name}: not paused after frame 3`, 120, () => page.lines.includes('paused after frame 3'));
     const path = join(work, `${name.replace(/[ :]/g, '-')}.png`);
-    await shoot(page, path, true);
-    const { holds, verdict } = checkScreen(check, path, 'whole');
+    await shoot(page, path);
+    const { holds, text } = checkScreen(check, path, 'whole');
     whole &&= holds && !page.errors.length;
-    step(`${name}: ${verdict} ${page.errors}`);
+    step(`${name}: ${text} ${page.errors}`);
     await page.context().close();
 }
 if (!whole) fail('a shape does not show the whole picture');
 
 step('the phone turned while a link plays: the picture whole after it');
 const cornerLink = 'pace 60\n0 display 1024 768\n0 click 0 740\n120 outcome state 1 score 0 explosions 0\n';
-const turned = await open(browser, `${server.url}#round=${deflateRawSync(cornerLink).toString('base64url')}`,
-    { viewport: { width: 390, height: 844 }, ...phone });
+const turned = await open(browser, server.url + roundFragment(cornerLink), upright);
 await waitFor('the link does not play', 60, () => gameStatus(turned).then((s) => s?.playback === 'playing' && s.frames > 10));
-await turned.setViewportSize({ width: 844, height: 390 });
+await turned.setViewportSize(sideways.viewport);
 await waitFor('the link does not end', 120, () => gameStatus(turned).then((s) => s.playback === 'ended'));
 // The turn, heard once the replay has ended, made a new round; a tap plays it.
 await waitForScreen(turned, check, work, 'title-red', 60);
-const { x, y, width, height } = await canvasBox(turned);
-await turned.touchscreen.tap(x + width / 2, y + height / 2);
+await turned.touchscreen.tap(...pointAt(await boxOf(turned), 0.5, 0.5));
 await waitForScreen(turned, check, work, 'playing', 60);
-await shoot(turned, join(work, 'turned.png'), true);
+await shoot(turned, join(work, 'turned.png'));
 const turnedVerdict = checkScreen(check, join(work, 'turned.png'), 'whole');
-step(`  ${turnedVerdict.verdict}`);
+step(`  ${turnedVerdict.text}`);
 if (!turnedVerdict.holds || turned.errors.length) fail(`not whole after the turn: ${turned.errors}`);
 await turned.context().close();
 
 step('a round by touch on a phone held sideways');
-const page = await open(browser, `${server.url}?record&fps=20`, { viewport: { width: 844, height: 390 }, ...phone });
+const page = await open(browser, `${server.url}?record&fps=20`, sideways);
 const cdp = await page.context().newCDPSession(page);
 const events = () => page.lines.filter((line) => / (move|click) /.test(line));
 const sizes = () => page.lines.filter((line) => / size$/.test(line)).length;
-const box = await canvasBox(page);
-const at = (fx, fy) => [Math.round(box.x + fx * box.width), Math.round(box.y + fy * box.height)];
-const pixel = ([x, y]) => `${(x - box.x) * ratio} ${(y - box.y) * ratio}`;
+const box = await boxOf(page);
+const at = (fx, fy) => pointAt(box, fx, fy);
+const pixel = ([x, y]) => `${(x - box.x) * phone.deviceScaleFactor} ${(y - box.y) * phone.deviceScaleFactor}`;
 const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
 
 // What the game recorded of the pointer since the last look: exactly `want`, in order.
@@ -94,8 +76,7 @@ await waitForScreen(page, check, work, 'title-white', 60);
 
 step('full screen and back with taps on the page control, shown for touch');
 for (const wanted of [true, false]) {
-    const control = await page.locator('#fullscreen').boundingBox();
-    await page.touchscreen.tap(control.x + control.width / 2, control.y + control.height / 2);
+    await page.touchscreen.tap(...pointAt(await boxOf(page, 'fullscreen'), 0.5, 0.5));
     await waitFor(`full screen ${wanted}`, 10, () => page.evaluate(() => document.fullscreenElement !== null).then((f) => f === wanted));
 }
 await expectEvents('the control\'s taps', []);
@@ -105,7 +86,7 @@ await page.touchscreen.tap(...start);
 await expectEvents('the tap on the title', [`move ${pixel(start)}`, `click ${pixel(start)}`]);
 await waitForScreen(page, check, work, 'playing', 60);
 
-const first = at(0.3125, 0.547);
+const first = at(...crowdSpots[0]);
 await page.touchscreen.tap(...first);
 await expectEvents('a tap on the crowd', [`move ${pixel(first)}`, `click ${pixel(first)}`]);
 
@@ -124,7 +105,7 @@ const restored = await picture(page, check, work, 'restored');
 if (!before.playing || lost.lit > 1 || !restored.playing || waited > 0)
     fail(`the picture is not back by itself, or ${waited} frames ran without it`);
 
-const second = at(0.5, 0.586);
+const second = at(...crowdSpots[1]);
 const other = at(0.8, 0.3);
 await touch('touchStart', [second]);
 await frames(page, 1);
@@ -134,7 +115,7 @@ await touch('touchEnd', []);
 if (await page.evaluate(() => visualViewport.scale) !== 1) fail('two fingers zoomed the page');
 await expectEvents('two fingers at once, the second not heard', [`move ${pixel(second)}`, `click ${pixel(second)}`]);
 
-const third = at(0.6875, 0.625);
+const third = at(...crowdSpots[2]);
 const corner = at(0.99, 0.08);
 await touch('touchStart', [third]);
 await frames(page, 1);
@@ -174,14 +155,13 @@ for (let turn = 1; turn <= 100; ++turn) {
 }
 const spent = (performance.now() - begun) / 1000;
 await Promise.all(turns);
-// The last shape is the landscape one, its canvas 1560 x 1170: the page takes
-// it in a frame of its own, however late.
+// The last shape is the landscape one, its canvas 1560 x 1170: the page takes it in a frame of its own, however late.
 const windows = () => page.lines.slice(linesBefore).filter((line) => / window /.test(line)).map((line) => line.split(' ').slice(2).join('x'));
 let resized = 0;
 await waitFor('a size message for every resize of the canvas, the last for the landscape phone', 60, async () =>
     (resized = await page.evaluate(() => window.resizes ?? 0)) + sizesBefore === sizes() && windows().at(-1) === '1560x1170');
 if (windows().some((size) => size !== '1560x1170' && size !== '1170x877')) fail(`the window sizes recorded: ${windows()}`);
-const after = await canvasBox(page);
+const after = await boxOf(page);
 if (after.width !== 520 || after.height !== 390) fail(`after the storm the canvas's box is ${JSON.stringify(after)}`);
 await waitForScreen(page, check, work, 'title-red', 60);
 if (page.errors.length) fail(`errors on the console: ${page.errors}`);

@@ -1,19 +1,12 @@
-// A frame of docs/playing.script drawn in the browser against the native
-// replay's picture of the same frame. The rasterizers differ at edges, so
-// the pictures are held to picture_match's one-pixel, colour-tolerant
-// measure; it must also tell wrong pictures apart: frames ten before and
-// after, and the native frame drawn without its texture. The same frame on
-// phone-shaped pages is left for the README (phone-*.png).
-//
-//   node picture.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+// A frame of docs/playing.script drawn in the browser against the native replay's, by picture_match's
+// measure (the rasterizers differ at edges), which must tell apart frames ten before and after and the
+// frame without its texture. The frame on phone-shaped pages is left for the README (phone-*.png).
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { fail, launch, matchPictures, open, serve, step, unzipPackage, waitFor } from './browser.mjs';
+import { fail, here, launch, matchPictures, open, serve, setUp, step, waitFor } from './browser.mjs';
 
-const [zip, native, data, work] = process.argv.slice(2);
-const site = unzipPackage(zip, work);
-const here = new URL('.', import.meta.url).pathname;
+const { native, data, work, site } = setUp();
 copyFileSync(join(here, '../../docs/playing.script'), join(site, 'playing.script'));
 // On a page of another shape, the clicks mapped as on the 1024 x 768 display.
 writeFileSync(join(site, 'phone.script'), readFileSync(join(site, 'playing.script'), 'utf8')
@@ -32,7 +25,6 @@ const browser = await launch();
 const shot = async (frame, script = 'playing.script', name = `browser-${frame}`, options = {}) => {
     const page = await open(browser, `${server.url}?play=${script}&pause=${frame}`, options);
     await waitFor(`not paused after frame ${frame}`, 120, () => page.lines.includes(`paused after frame ${frame}`));
-    // The page's controls and words are not part of the game's picture.
     await page.addStyleTag({ content: '#controls, #words { visibility: hidden }' });
     const path = join(work, `${name}.png`);
     await page.screenshot({ path });
@@ -49,10 +41,10 @@ for (const [name, picture, reference, same] of [
 ]) {
     const result = matchPictures(native, picture, reference);
     step(`${name}: ${result.text}`);
-    if (result.same !== same) fail(`${name} ${same ? 'does not match' : 'matches'} the native frame 60`);
+    if (result.holds !== same) fail(`${name} ${same ? 'does not match' : 'matches'} the native frame 60`);
 }
-await shot(60, 'phone.script', 'phone-landscape', { viewport: { width: 844, height: 390 }, hasTouch: true, isMobile: true });
-await shot(60, 'phone.script', 'phone-portrait', { viewport: { width: 390, height: 844 }, hasTouch: true, isMobile: true });
+for (const [name, width, height] of [['landscape', 844, 390], ['portrait', 390, 844]])
+    await shot(60, 'phone.script', `phone-${name}`, { viewport: { width, height }, hasTouch: true, isMobile: true });
 await browser.close();
 server.close();
 step('passed: the browser draws frame 60 as the native game does, and the wrong pictures are told apart');

@@ -1,40 +1,24 @@
 // Rounds shared as links:
-//  - a round played with the mouse on a page wider than 4:3, served by a
-//    hall, the pointer wandering as a player's does, each click recorded at
-//    the floor point clicked (?record), shared from the score screen (the
-//    link on the clipboard) and sent to the hall: its rank said, the hall's
-//    page lists it, and its "watch" link, the same recording, replays
-//    verified in a fresh browser, where a click then plays; a page served
-//    as a plain folder offers no hall;
-//  - on small pages, the third round of a session (three recorded natively,
-//    played in the page: one cut short by a size message, one left on its
-//    score screen) opened alone replays to its score, unseen before its
-//    start, and natively frame for frame, only with the clock it inherits;
-//    its outcome altered in any one field is named, in the page and natively;
-//    a native recording dropped, or made a link by --link, plays checked.
-//    (Hostile links and recordings have a test of their own.)
-//
-//   node share.mjs PACKAGE.zip NATIVE_BUILD DATA_DIR WORK_DIR
+//  - a round played with the mouse, the pointer wandering, on a page wider than 4:3 served by a hall:
+//    each click recorded at the pixel clicked, shared from the score screen (the link on the clipboard)
+//    and sent to the hall, whose page lists it with a "watch" link that replays verified, then plays;
+//  - the third of three rounds recorded natively, shared from the page, replays alone to its score,
+//    unseen before its start and natively frame for frame but for the clock it inherits; its outcome
+//    altered in any one field is named; a native recording dropped, or made a link by --link, plays checked.
 import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
-import { deflateRawSync } from 'node:zlib';
 import {
-    canvasBox, fail, frames, launch, linkedRecording, open, replayNatively, serve, step, summaryOf,
-    unzipPackage, waitFor, waitForScreen,
+    boxOf, crowdSpots, drop, fail, frames, here, launch, linkedRecording, open, pointAt, recordRound, replayNatively,
+    roundFragment, serve, setUp, step, summaryOf, titleSpot, waitFor, waitForScreen,
 } from './browser.mjs';
 import { startHall } from '../hall/hall.mjs';
 
-const [zip, native, data, work] = process.argv.slice(2);
-const check = join(native, 'tests/e2e/xwd_check');
-const site = unzipPackage(zip, work);
-const here = new URL('.', import.meta.url).pathname;
+const { native, data, work, site, check } = setUp();
 const replay = join(native, 'tools/fusewalker-replay');
 const small = { viewport: { width: 256, height: 192 } };
-const linkOf = (base, text) => `${base}#round=${deflateRawSync(Buffer.from(text)).toString('base64url')}`;
 execFileSync(replay, ['--data', data, '--frames', '1900', '--script', join(here, 'three_rounds.script'), '--record', join(site, 'three.rec')]);
-execFileSync(replay, ['--data', data, '--size', '256x192', '--frames', '800', '--script', join(here, '../replay/round.script'),
-    '--record', join(site, 'round.rec')]);
+recordRound({ native, data, site });
 const server = await serve(site);
 // The live round's page served by a hall, which keeps rounds in a file of the test's.
 const hall = await startHall(join(native, 'hall/fusewalker-hall'), ['--page', site, '--data', data, '--db', join(work, 'hall.db')]);
@@ -63,31 +47,27 @@ async function liveRound() {
     const [width, height] = [720, 360];
     const page = await open(browser, `${live}?record&fps=20`, { viewport: { width, height }, permissions: ['clipboard-read', 'clipboard-write'] });
     const recorded = (pattern) => page.lines.filter((line) => pattern.test(line));
-    // A place on the canvas, by its share of the canvas's width and height: the
-    // page's point, and the canvas pixel the game must be given.
-    const at = (fx, fy) => [Math.round(box.x + fx * box.width), Math.round(box.y + fy * box.height)];
+    // The canvas pixel the game must be given for a point on the page.
     const pixel = ([x, y]) => [Math.floor((x - box.x) * canvas[0] / box.width), Math.floor((y - box.y) * canvas[1] / box.height)];
 
     step(`a round played with the mouse on a page of ${width} x ${height}`);
     await waitForScreen(page, check, work, 'title-white', 60);
-    const box = await canvasBox(page);
+    const box = await boxOf(page);
     const canvas = await page.evaluate(() => [document.getElementById('canvas').width, document.getElementById('canvas').height]);
 
-    await page.mouse.click(...at(0.5, 0.39));
+    await page.mouse.click(...pointAt(box, ...titleSpot));
     await waitForScreen(page, check, work, 'playing', 60);
-    // Three people in the crowd, each click taken by a frame of its own: two
-    // presses before one frame would be one click.
-    const spots = [[0.3125, 0.547], [0.5, 0.586], [0.6875, 0.625]].map(([fx, fy]) => at(fx, fy));
+    // Three people in the crowd, each click taken by a frame of its own: two presses before one frame would be one click.
+    const spots = crowdSpots.map((spot) => pointAt(box, ...spot));
     for (const spot of spots) {
         await page.mouse.move(...spot, { steps: 10 });
         await page.mouse.click(...spot);
         await frames(page, 1);
     }
-    // Round the crowd for 15 s, moving in every frame as a player's pointer
-    // does; the blasts and the falls are read from the recording's outcome,
+    // Round the crowd for 15 s, moving in every frame; the blasts are read from the recording's outcome,
     // as the score screen, unlike them, lasts until a click.
     for (let t = 0, end = performance.now() + 15000; performance.now() < end; t += 0.15) {
-        await page.mouse.move(...at(0.5 + 0.3 * Math.cos(t), 0.45 + 0.2 * Math.sin(t)));
+        await page.mouse.move(...pointAt(box, 0.5 + 0.3 * Math.cos(t), 0.45 + 0.2 * Math.sin(t)));
         await new Promise((resolve) => setTimeout(resolve, 30));
     }
     await waitForScreen(page, check, work, 'score', 600);
@@ -148,10 +128,8 @@ async function sharedSession() {
     const first = Number(alone.lines.map((line) => line.match(/frames shown from ([0-9]+)$/)).find(Boolean)?.[1]);
     if (first !== start) fail(`the viewer was shown frames from ${first}`);
     step(`  frames shown from ${first}; ${summaryOf(alone)}`);
-    // Natively, frame for frame as in the session: the round's first title
-    // frame (in the colour the rounds before left), its first playing frame (the
-    // marker's), a frame of its falls. The same lines from frame 0, with another
-    // clock for the crowd's sway, end otherwise.
+    // Natively as in the session: the round's first title frame (in the colour the rounds before left), its
+    // first playing frame, a frame of its falls. The same lines from frame 0, with another clock for the crowd's sway, end otherwise.
     writeFileSync(join(work, 'third.rec'), shared);
     const shown = [start, start + 10, start + 300];
     const pictures = (recording, out) => replayNatively(native, data, recording, ['--png-at', shown.join(','), '--out', join(work, out)]);
@@ -173,7 +151,7 @@ async function sharedSession() {
         const text = shared.replace(third, altered);
         writeFileSync(join(work, `altered-${field}.rec`), text);
         const nativeVerdict = await replayNatively(native, data, join(work, `altered-${field}.rec`), ['--size', '64x48']);
-        const page = await open(browser, linkOf(server.url, text), small);
+        const page = await open(browser, server.url + roundFragment(text), small);
         await waitFor(`no verdict on the altered ${field}`, 300, () => page.errors.length);
         await waitFor(`no words on the altered ${field}`, 20, () => page.locator('#replay').textContent().then((t) => t.includes('does not')));
         const words = await page.locator('#replay').textContent();
@@ -186,11 +164,7 @@ async function sharedSession() {
 
     step('a native recording dropped on the page');
     const dropped = await open(browser, server.url, small);
-    await dropped.evaluate((text) => {
-        const transfer = new DataTransfer();
-        transfer.items.add(new File([text], 'round.rec'));
-        document.dispatchEvent(new DragEvent('drop', { dataTransfer: transfer, bubbles: true, cancelable: true }));
-    }, readFileSync(join(site, 'round.rec'), 'utf8'));
+    await drop(dropped, readFileSync(join(site, 'round.rec'), 'utf8'));
     step('the replay tool\'s link for the native recording');
     const toolLink = execFileSync(replay, ['--script', join(site, 'round.rec'), '--link', `${server.url}?ignored`]).toString().trim();
     const linked = await open(browser, toolLink, small);
@@ -206,4 +180,4 @@ await Promise.all([liveRound(), sharedSession()]);
 await hall.stop();
 await browser.close();
 server.close();
-step('passed: the third round replays alone, altered outcomes are named, hostile links refused, recordings played');
+step('passed: a round shared and sent to the hall, the third round replays alone, altered outcomes are named, recordings played');
