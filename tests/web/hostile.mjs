@@ -104,14 +104,16 @@ async function visit(url, done, then = async () => {}) {
     return `${result}; ${figures}`;
 }
 
-// The page's words, and when it said them after the game's first frame (before it: negative), or after
-// the click, by the page's own clock: a dropped file starts the page again, and the time is the new page's.
+// The page's words, and when it said them after the game's first frame (before it: negative), the file
+// dropped on it or the click, by the page's own clock: a dropped round starts the page again, and the
+// time is the new page's.
 async function words(page, what, wanted, afterClick = false) {
     let after = 0;
     const text = await waitFor(`${what}: no "${wanted}"`, 120, async () => {
         const [said, at, since] = await page.evaluate(([wanted, afterClick]) => [
             document.getElementById('words').innerText, window.said.find(([, text]) => text.includes(wanted))?.[0],
-            afterClick ? window.clicked : performance.getEntriesByName('fusewalker-first-frame')[0]?.startTime],
+            afterClick ? window.clicked : performance.getEntriesByName('fusewalker-first-frame')
+                .concat(performance.getEntriesByName('test-dropped')).at(-1)?.startTime],
         [wanted, afterClick]).catch(() => ['', undefined, undefined]);
         after = since === undefined || at === undefined ? 0 : (at - since) / 1000;
         return said.includes(wanted) && said.replace(/\s+/g, ' ');
