@@ -9,6 +9,7 @@ fail() {
     echo "FAILED: $*"
     [ -z "${verdict:-}" ] || echo "last check: $verdict"
     [ ! -f "$work/shot.xwd" ] || echo "last screenshot: $work/shot.xwd"
+    [ -z "${game_log:-}" ] || { echo "the game's last words:"; tail -n 20 "$game_log"; }
     exit 1
 }
 
@@ -43,7 +44,8 @@ start_game() {
         export DISPLAY=":$(head -n1 "$work/display")"
         echo "Xvfb on $DISPLAY, work in $work"
     fi
-    (cd "$data" && exec "$@") >"$work/$log" 2>&1 &
+    game_log="$work/$log"
+    (cd "$data" && exec "$@") >"$game_log" 2>&1 &
     game_pid=$!
 }
 

@@ -87,7 +87,8 @@ async function visit(url, done, then = async () => {}) {
     await read();
     const result = await done(page);
     await read();
-    const game = await gameStatus(page);
+    // Words can come before the game's runtime is up (a link refused as it is read).
+    const game = await waitFor('the game does not start', 60, () => gameStatus(page));
     const work = longestWork(await browser.stopTracing());
     const figures = `longest task ${Math.round(longest)} ms, its most work ${Math.round(work)} ms, a call `
         + `${Math.round(latest)} ms late at most, the game's longest frame ${game.longestFrameMs} ms, its recording `
