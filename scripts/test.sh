@@ -115,5 +115,13 @@ for name in native sanitizers windows web; do
   echo "==== build-logs/$name.log"
   cat "$logs/$name.log"
 done
-[ -z "$failed" ] || { echo "== FAILED in:$failed"; exit 1; }
+[ -z "$failed" ] || {
+  # The logs are long: each failure's own words again, last, where a reader of the end finds them.
+  for name in $failed; do
+    echo "== $name: the failures' words"
+    grep -a -E -B2 '^(FAILED|.*(Error|ERROR|Assertion|Failure)\b)' "$logs/$name.log" | tail -n 60
+  done
+  echo "== FAILED in:$failed"
+  exit 1
+}
 stage "every test passed"
