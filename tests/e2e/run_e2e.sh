@@ -26,7 +26,12 @@ case "$package" in
     wineserver -w
     # Taller than the 19 rows of a caption at 96 dpi: the setting holds.
     caption_rows=20
-    game=(wine "$(find "$work/unpacked" -name fusewalker.exe)")
+    # Through cmd, which waits for the game and ends with its exit code: once a Windows process has ended,
+    # wineserver gives its Unix process 1 s to go, then SIGKILL, which a loaded machine sees as status 137.
+    exe="$(find "$work/unpacked" -name fusewalker.exe)"
+    [ -n "$exe" ] || fail "no game in $package"
+    # Wine's drive Z: is /; winepath would start a Wine without a display, which the game would then meet.
+    game=(wine cmd /c "Z:${exe//\//\\}")
     ;;
 *)
     tar -xzf "$package" -C "$work/unpacked"
