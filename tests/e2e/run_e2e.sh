@@ -27,18 +27,17 @@ case "$package" in
     # Taller than the 19 rows of a caption at 96 dpi: the setting holds.
     caption_rows=20
     # Through cmd, which waits for the game and ends with its exit code: once a Windows process has ended,
-    # wineserver gives its Unix process 1 s to go, then SIGKILL, which a loaded machine sees as status 137.
+    # wineserver gives its Unix process 1 s to go, then SIGKILL (status 137 on a loaded machine). Drive Z: is /.
     exe="$(find "$work/unpacked" -name fusewalker.exe)"
-    [ -n "$exe" ] || fail "no game in $package"
-    # Wine's drive Z: is /; winepath would start a Wine without a display, which the game would then meet.
     game=(wine cmd /c "Z:${exe//\//\\}")
     ;;
 *)
     tar -xzf "$package" -C "$work/unpacked"
-    game=("$(find "$work/unpacked" -path '*/bin/fusewalker')")
+    exe="$(find "$work/unpacked" -path '*/bin/fusewalker')"
+    game=("$exe")
     ;;
 esac
-[ -n "${game[-1]}" ] || fail "no game in $package"
+[ -n "$exe" ] || fail "no game in $package"
 step() { echo "${SECONDS}s: $*"; }
 close_game() {
     if [ -n "${WINEPREFIX:-}" ]; then

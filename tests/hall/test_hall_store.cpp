@@ -1,12 +1,10 @@
-// The store, the same tests on a SQLite file and on a PostgreSQL server
-// (FW_HALL_POSTGRES, which tests/hall/with_postgres.sh provides).
+// The store, the same tests on a SQLite file and on a PostgreSQL server (FW_HALL_POSTGRES, which
+// tests/hall/with_postgres.sh provides). Racing writers, and two halls on one database, are the load test's.
 #include <unistd.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -67,34 +65,6 @@ TEST_P(HallStore, KeptOnceBestFirstEarlierFirstNamesAsText)
     }
     EXPECT_EQ(store_->Best(100).size(), 5u);
     EXPECT_FALSE(store_->Find(0) || store_->FindByHash(Sha256Hex("none")));
-}
-
-TEST_P(HallStore, HallsRacingWithTheSameRoundsKeepEachOnce)
-{
-    // Two stores stand for two halls on one database, four threads each.
-    std::unique_ptr<Store> other = OpenStore(db_);
-    std::map<int, std::atomic<int>> adds;
-    std::map<int, std::atomic<long long>> ids;
-    for (int round = 0; round < 20; ++round)
-        adds[round], ids[round];
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t)
-        threads.emplace_back([&, t] {
-            for (int round = 0; round < 20; ++round) {
-                bool added = false;
-                long long id = Keep(t % 2 ? *other : *store_, "round " + std::to_string(round), 10, &added).id;
-                adds[round] += added;
-                long long none = 0;
-                if (!ids[round].compare_exchange_strong(none, id)) {
-                    EXPECT_EQ(ids[round].load(), id) << round;
-                }
-            }
-        });
-    for (std::thread& thread : threads)
-        thread.join();
-    for (auto& [round, count] : adds)
-        EXPECT_EQ(count.load(), 1) << round;
-    EXPECT_EQ(store_->Best(100).size(), 20u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, HallStore, testing::Values("sqlite", "postgres"),

@@ -2,16 +2,15 @@
 // damaged links, ?play= servers that stall or send too much. Each said within 2 s of the game's start,
 // no task over 100 ms of work (how late a call of the page's script came is told), no uncaught error,
 // nothing of the round's text run; then the replay's end, or "Stop watching", and a click that plays.
-import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { join } from 'node:path';
 import { drop, fail, gameStatus, here, launch, open, roundFragment as linkOf, serve, setUp, step, waitFor } from './browser.mjs';
+import { hostileRounds } from '../hall/hall.mjs';
 
 const { site } = setUp();
-const rounds = execFileSync('bash', [join(here, '../replay/hostile_rounds.sh'), join(site, 'hostile')]).toString().trim()
-    .split('\n').map((line) => line.split('\t'))
-    .map(([name, expect]) => [name, readFileSync(join(site, `hostile/${name}.rec`)), expect]);
+const rounds = hostileRounds(join(here, '../..'), join(site, 'hostile'))
+    .map(({ name, text, expect }) => [name, Buffer.from(text), expect]);
 const bomb = Buffer.alloc(64 << 20, 'a');
 writeFileSync(join(site, 'hostile/bomb.rec'), bomb);
 rounds.push(['bomb', bomb, 'larger than 1 MB']);
@@ -87,8 +86,7 @@ async function visit(url, done, then = async () => {}) {
     await read();
     const result = await done(page);
     await read();
-    // Words can come before the game's runtime is up (a link refused as it is read).
-    const game = await waitFor('the game does not start', 60, () => gameStatus(page));
+    const game = await waitFor('the game does not start', 60, () => gameStatus(page)); // words can come before it
     const work = longestWork(await browser.stopTracing());
     const figures = `longest task ${Math.round(longest)} ms, its most work ${Math.round(work)} ms, a call `
         + `${Math.round(latest)} ms late at most, the game's longest frame ${game.longestFrameMs} ms, its recording `

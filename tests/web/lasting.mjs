@@ -1,13 +1,13 @@
-// A page that lasts: a recording played through a lost WebGL context; a context never given back, said
-// once; no WebGL 2, said; words where the game cannot play; a page behind another, with no frames but on
-// animation frames and no burst back. Then as an app in a profile of its own: the manifest and its icons,
-// Chromium's installability check, a round with the network cut, a new release taken within two reloads.
+// A page that lasts: a recording played through a lost WebGL context, its picture back by itself; a context
+// never given back, said once; no WebGL 2, said; words where the game cannot play; a page behind another, with
+// no frames but on animation frames and no burst back. Then as an app in a profile of its own: Chromium's
+// installability check (the manifest, its icons), a round with the network cut, a new release within two reloads.
 import { execFileSync } from 'node:child_process';
 import { cpSync, readdirSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
-    animationFrames, fail, gameStatus, here, launch, launchProfile, listen, loseContext, open, recordRound, restoreContext,
-    serve, setUp, step, summaryOf, waitFor, waitForScreen,
+    animationFrames, fail, frames, gameStatus, here, launch, launchProfile, listen, loseContext, open, picture, recordRound,
+    restoreContext, serve, setUp, step, summaryOf, waitFor, waitForScreen,
 } from './browser.mjs';
 
 const { native, data, work, site, check } = setUp();
@@ -20,11 +20,17 @@ step('a recording played through a loss and a restore, then a loss that lasts');
 const played = await open(browser, `${server.url}?play=round.rec`, small);
 await waitFor('the playback does not start', 60, () => gameStatus(played).then((s) => s?.frames > 100));
 await loseContext(played);
+await waitFor('the game does not hear of the loss', 20, () => played.lines.some((line) => line.includes('context was lost')));
+const lostAt = (await gameStatus(played)).frames;
 await animationFrames(played, 30);
+const [lost, waited] = [await picture(played, check, work, 'lost'), (await gameStatus(played)).frames - lostAt];
 await restoreContext(played);
+await waitFor('the context is not back', 20, () => played.lines.some((line) => line.includes('context is back')));
+await frames(played, 1);
+const restored = await picture(played, check, work, 'restored');
 await waitFor('no summary', 300, () => summaryOf(played));
-if (!summaryOf(played).includes('"outcomesChecked":2') || played.errors.length)
-    fail(`the playback through the loss: ${summaryOf(played)} ${played.errors}`);
+if (lost.lit > 1 || !restored.playing || waited > 0 || !summaryOf(played).includes('"outcomesChecked":2') || played.errors.length)
+    fail(`through the loss: ${waited} frames without the context; ${summaryOf(played)} ${played.errors}`);
 step(`  ${summaryOf(played)}`);
 const lastingFrom = (await gameStatus(played)).frames;
 await loseContext(played);
@@ -102,17 +108,7 @@ const kept = () => page.evaluate(async () => {
     return names.length === 1 && (await (await caches.open(names[0])).keys()).length > 10 ? names[0].split(' ').pop() : null;
 });
 
-step('the manifest and its icons');
-const manifest = await (await fetch(`${server.url}manifest.webmanifest`)).json();
-if (manifest.background_color !== '#000000' || manifest.display !== 'fullscreen') fail(`the manifest: ${manifest}`);
-for (const icon of manifest.icons) {
-    const png = Buffer.from(await (await fetch(server.url + icon.src)).arrayBuffer());
-    const size = `${png.readUInt32BE(16)}x${png.readUInt32BE(20)}`;
-    if (png.toString('latin1', 1, 4) !== 'PNG' || size !== icon.sizes || icon.type !== 'image/png') fail(`${icon.src} is not as said`);
-}
-if (!['192x192', '512x512'].every((size) => manifest.icons.some((icon) => icon.sizes === size))) fail('no icon of 192 or 512');
-
-step('the first visit keeps the page; Chromium would install it');
+step('the first visit keeps the page; Chromium would install it (its manifest and icons)');
 await page.goto(server.url);
 await waitForScreen(page, check, work, 'title-white', 60);
 await waitFor('the page is not kept', 60, kept);

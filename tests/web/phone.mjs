@@ -2,14 +2,13 @@
 //  - phones upright and sideways, 4:3, 16:9 and 21:9, and a phone turned while a link played: a playing
 //    frame shows all a 4:3 display shows (the checker's "whole");
 //  - a round by touch on a phone held sideways: each finger put down recorded as a move and one click,
-//    a drag's moves, nothing of a second finger nor of the full-screen control; the recording replays
-//    natively. The WebGL context lost and given back: no frame meanwhile, the picture back by itself;
+//    a drag's moves, nothing of a second finger nor of the full-screen control; it replays natively;
 //  - the phone turned 100 times in two seconds: a size message for every resize of the canvas's pixels.
 import { writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import {
-    animationFrames, boxOf, checkScreen, crowdSpots, fail, frames, gameStatus, launch, loseContext, open, picture, pointAt,
-    recordingOf, replayNatively, restoreContext, roundFragment, serve, setUp, shoot, step, waitFor, waitForScreen,
+    boxOf, checkScreen, crowdSpots, fail, frames, gameStatus, launch, open, pointAt,
+    recordingOf, replayNatively, roundFragment, serve, setUp, shoot, step, waitFor, waitForScreen,
 } from './browser.mjs';
 
 const { native, data, work, site, check } = setUp();
@@ -89,21 +88,6 @@ await waitForScreen(page, check, work, 'playing', 60);
 const first = at(...crowdSpots[0]);
 await page.touchscreen.tap(...first);
 await expectEvents('a tap on the crowd', [`move ${pixel(first)}`, `click ${pixel(first)}`]);
-
-step('the WebGL context lost and given back');
-const before = await picture(page, check, work, 'before-loss');
-await loseContext(page);
-await waitFor('the game does not hear of the loss', 20, () => page.lines.some((line) => line.includes('context was lost')));
-const lostAt = (await gameStatus(page)).frames;
-await animationFrames(page, 30);
-const lost = await picture(page, check, work, 'lost');
-const waited = (await gameStatus(page)).frames - lostAt;
-await restoreContext(page);
-await waitFor('the context is not back', 20, () => page.lines.some((line) => line.includes('context is back')));
-await frames(page, 1);
-const restored = await picture(page, check, work, 'restored');
-if (!before.playing || lost.lit > 1 || !restored.playing || waited > 0)
-    fail(`the picture is not back by itself, or ${waited} frames ran without it`);
 
 const second = at(...crowdSpots[1]);
 const other = at(0.8, 0.3);
