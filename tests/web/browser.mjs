@@ -248,7 +248,7 @@ export async function waitFor(what, limit, check) {
     for (;;) {
         const result = await check();
         if (result) return result;
-        if (performance.now() > deadline) fail(`${what} after ${limit} s`);
+        if (performance.now() > deadline) fail(`${typeof what === 'function' ? what() : what} after ${limit} s`);
         await new Promise((resolve) => setTimeout(resolve, 200));
     }
 }

@@ -56,6 +56,8 @@ const page = await open(browser, `${server.url}?record&fps=20`, sideways);
 const cdp = await page.context().newCDPSession(page);
 const events = () => page.lines.filter((line) => / (move|click) /.test(line));
 const sizes = () => page.lines.filter((line) => / size$/.test(line)).length;
+// The canvas's place once the page has laid it out: before, it is the default 300 x 150.
+await waitForScreen(page, check, work, 'title-white', 60);
 const box = await boxOf(page);
 const at = (fx, fy) => pointAt(box, fx, fy);
 const pixel = ([x, y]) => `${(x - box.x) * phone.deviceScaleFactor} ${(y - box.y) * phone.deviceScaleFactor}`;
@@ -70,8 +72,6 @@ async function expectEvents(what, want) {
     if (got.join(', ') !== want.join(', ')) fail(`${what}: recorded [${got.join(', ')}], expected [${want.join(', ')}]`);
     step(`  ${what}: ${got.join(', ') || 'nothing'}`);
 }
-
-await waitForScreen(page, check, work, 'title-white', 60);
 
 step('full screen and back with taps on the page control, shown for touch');
 for (const wanted of [true, false]) {
