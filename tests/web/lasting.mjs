@@ -28,7 +28,7 @@ await restoreContext(played);
 await waitFor('the context is not back', 20, () => played.lines.some((line) => line.includes('context is back')));
 await frames(played, 1);
 const restored = await picture(played, check, work, 'restored');
-await waitFor('no summary', 300, () => summaryOf(played));
+await waitFor('no summary', 600, () => summaryOf(played));
 if (lost.lit > 1 || !restored.playing || waited > 0 || !summaryOf(played).includes('"outcomesChecked":2') || played.errors.length)
     fail(`through the loss: ${waited} frames without the context; ${summaryOf(played)} ${played.errors}`);
 step(`  ${summaryOf(played)}`);

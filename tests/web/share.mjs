@@ -34,7 +34,7 @@ async function share(page) {
 }
 async function view(link, options, score) {
     const viewer = await open(browser, link, options);
-    await waitFor('no summary of the shared round', 300, () => summaryOf(viewer));
+    await waitFor('no summary of the shared round', 600, () => summaryOf(viewer));
     // The page's words follow in its next animation frame.
     await waitFor('no verdict in the page', 20, () => viewer.locator('#replay').textContent().then((t) => !t.startsWith('Replay:')));
     if (!summaryOf(viewer).includes(`"score":${score},`) || !summaryOf(viewer).includes('"outcomesChecked":1') || viewer.errors.length)
@@ -155,7 +155,7 @@ async function sharedSession() {
         writeFileSync(join(work, `altered-${field}.rec`), text);
         const nativeVerdict = await replayNatively(native, data, join(work, `altered-${field}.rec`), ['--size', '64x48']);
         const page = await open(browser, server.url + roundFragment(text), small);
-        await waitFor(`no verdict on the altered ${field}`, 300, () => page.errors.length);
+        await waitFor(`no verdict on the altered ${field}`, 600, () => page.errors.length);
         await waitFor(`no words on the altered ${field}`, 20, () => page.locator('#replay').textContent().then((t) => t.includes('does not')));
         const words = await page.locator('#replay').textContent();
         step(`  ${field}: "${words}"; natively: ${nativeVerdict.split('\n')[0]}`);
@@ -172,7 +172,7 @@ async function sharedSession() {
     const toolLink = execFileSync(replay, ['--script', join(site, 'round.rec'), '--link', `${server.url}?ignored`]).toString().trim();
     const linked = await open(browser, toolLink, small);
     for (const [what, page] of [['dropped', dropped], ['linked', linked]]) {
-        await waitFor(`${what}: no summary`, 300, () => summaryOf(page));
+        await waitFor(`${what}: no summary`, 600, () => summaryOf(page));
         step(`  ${what}: ${summaryOf(page)}`);
         if (!summaryOf(page).includes('"outcomesChecked":2') || page.errors.length) fail(`${what}: ${page.errors}`);
     }
