@@ -1,7 +1,8 @@
 // The hall killed under load (SQLite): started again, it has every round it answered 201, none twice, and a
 // sound file. Its PostgreSQL stopped and started under load: 503 meanwhile, then rounds kept by the same process.
 //   with_postgres.sh node faults.mjs HALL REPLAY DATA SOURCE WORK
-import { execFileSync } from 'node:child_process';
+import { execFile, execFileSync } from 'node:child_process';
+import { promisify } from 'node:util';
 import { check, post, postgresDb, recordings, request, sleep, startHall, testArgs, until, variant } from './hall.mjs';
 
 const { bin, tool, data, source, work } = testArgs();
@@ -63,11 +64,13 @@ const clients = Array.from({ length: 10 }, async (_, c) => {
 });
 await sleep(1000);
 const stopped = performance.now() - start;
-execFileSync(process.env.FW_HALL_PG, ['stop', '-m', 'fast']);
+// Not blocking the clients: one held past the hall's 5 s idle limit sends on a connection closed meanwhile.
+const pg = promisify(execFile);
+await pg(process.env.FW_HALL_PG, ['stop', '-m', 'fast']);
 await until('503 while PostgreSQL is down', () => seen.filter(([t, s]) => t > stopped && s === 503).length >= 5 &&
     performance.now() - start > stopped + 2000);
 const started = performance.now() - start;
-execFileSync(process.env.FW_HALL_PG, ['start']);
+await pg(process.env.FW_HALL_PG, ['start']);
 const back = performance.now() - start;
 await until('200 after PostgreSQL is back', () => seen.some(([t, s]) => t > back && s === 200));
 running = false;
