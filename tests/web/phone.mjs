@@ -56,9 +56,8 @@ const page = await open(browser, `${server.url}?record&fps=20`, sideways);
 const cdp = await page.context().newCDPSession(page);
 const events = () => page.lines.filter((line) => / (move|click) /.test(line));
 const sizes = () => page.lines.filter((line) => / size$/.test(line)).length;
-// The canvas's place once the page has laid it out: before, it is the default 300 x 150.
 await waitForScreen(page, check, work, 'title-white', 60);
-const box = await boxOf(page);
+const box = await boxOf(page); // once the page has laid the canvas out: before, it is the default 300 x 150
 const at = (fx, fy) => pointAt(box, fx, fy);
 const pixel = ([x, y]) => `${(x - box.x) * phone.deviceScaleFactor} ${(y - box.y) * phone.deviceScaleFactor}`;
 const touch = (type, points) => cdp.send('Input.dispatchTouchEvent', { type, touchPoints: points.map(([x, y], id) => ({ x, y, id })) });
