@@ -102,7 +102,7 @@ await browser.close();
 const context = await launchProfile(join(work, 'profile'), { viewport: { width: 640, height: 480 } });
 const page = listen(context.pages()[0] ?? await context.newPage());
 const release = () => readFileSync(join(site, 'sw.js'), 'utf8').match(/Release = Kept \+ '([0-9a-f]+)'/)[1];
-// The release the page's service worker keeps, once it has it all.
+// The release the page's service worker keeps, once it has it all; `names`, the caches it last saw.
 let names;
 const kept = () => page.evaluate(async () => {
     const names = (await caches.keys()).filter((name) => name.startsWith(`fusewalker ${location.origin}/ `));
