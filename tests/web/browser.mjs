@@ -287,11 +287,10 @@ export async function shoot(page, path) {
         style.id = 'shooting';
         style.textContent = '#controls, #words, #share, #watching { visibility: hidden !important; }';
     });
+    // WebKit shoots the picture last shown, so the page is shown without its words first.
+    await animationFrames(page, 3);
     await page.screenshot({ path, clip: await boxOf(page) });
-    await page.evaluate(() => {
-        document.getElementById('shooting').remove();
-        if (window.held) Module._fw_hold(0);
-    });
+    await page.evaluate(() => { document.getElementById('shooting').remove(); if (window.held) Module._fw_hold(0); });
 }
 
 // The WebGL context taken away, and given back, as a browser may.
